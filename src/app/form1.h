@@ -1,0 +1,213 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/check_box.h"
+#include "app/combo_box.h"
+#include "app/control.h"
+#include "app/label.h"
+#include "app/menu.h"
+#include "app/menu_item.h"
+#include "app/option_button.h"
+#include "app/picture.h"
+#include "app/platform_services.h"
+#include "app/signal.h"
+#include "app/text_box.h"
+#include "app/timer.h"
+#include "platform/local_date_time.h"
+#include "tray/tray.h"
+
+class Connection;
+
+// The program's one window: its controls hold every setting, its variables
+// the few values passed between handlers, and its methods are the handlers.
+// It draws nothing itself; a view renders it and relays the operator's events.
+class Form1 final {
+public:
+    static constexpr int kClientWidthTwips = 6825;
+    static constexpr int kClientHeightTwips = 3630;
+
+    explicit Form1(PlatformServices services);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // --- Controls, in the order the window creates them. ---
+    Control Frame1;
+    Label Label1;
+    TextBox Text1;
+    Label Label2;
+    TextBox Text2;
+    Label Label3;
+    TextBox Text3;
+    Label Label4;
+    TextBox Text4;
+    Control Command2;
+    Label Label6;
+    ComboBox Combo1;
+    Control Command3;
+    Label Label5;
+    TextBox Text5;
+    Control Command4;
+    Control Command1;
+    Control Command5;
+    Control Command6;
+    Control Command7;
+    Control Command8;
+    OptionButton Option1;
+    OptionButton Option2;
+    Control Frame2;
+    Label Label9;
+    TextBox Text8;
+    Label Label8;
+    TextBox Text7;
+    Label Label7;
+    TextBox Text6;
+    CheckBox Check1;
+    Label Label11;
+    Label Label10;
+    Label Label12;
+
+    // --- Objects that are never shown. ---
+    Timer Timer1;
+    Picture imgIcon1;
+    Picture imgIcon2;
+    MenuItem stops;
+    MenuItem mnuChange;
+    MenuItem lin2;
+    MenuItem upcc;
+    MenuItem autob;
+    MenuItem mnuExit;
+    Menu mnuPopUp;
+
+    // --- Window-level variables. ---
+    std::string appPath;
+    std::string setFile;
+    std::string sqlServer;
+    std::string sqlUser;
+    std::string sqlPwd;
+    std::string bakFile;
+    std::string bakDb;
+    std::string masterDb;
+    std::string dbOkCount;
+
+    // The notification-area record and what the tray callback keeps.
+    Tray tray;
+
+    // Every visible control, in creation order (frames before what they hold).
+    const std::vector<Control*>& controls() const { return m_controls; }
+    // The keyboard focus order; the first takes the focus when the window opens.
+    const std::vector<Control*>& tabOrder() const { return m_tabOrder; }
+    Control* findControl(const std::string& name) const;
+
+    // --- The window itself. ---
+    const std::string& caption() const { return m_caption; }
+    void setCaption(std::string caption);
+    Icon icon() const { return m_icon; }
+    void setIcon(Icon icon);
+    bool visible() const { return m_visible; }
+    void Show();
+    void Hide();
+    bool minimized() const { return m_minimized; }
+    float left() const { return m_left; }
+    float top() const { return m_top; }
+    void Move(float left, float top);
+    bool showInTaskbar() const { return m_showInTaskbar; }
+    bool unloaded() const { return m_unloaded; }
+    // Unloads the window: the close notification runs, then the program ends.
+    void Unload();
+
+    // Any property of the window itself changed.
+    Signal<> windowChanged;
+    // The window is gone; the program ends.
+    Signal<> ended;
+
+    // --- Start-up and exit. ---
+    void Form_Load();
+    void Form_QueryUnload();
+    void Command8_Click();  // "退出"
+    void mnuExit_Click();   // "退 出"
+
+    // --- Settings file. ---
+    void SaveSet(const std::string& path);
+    void OpenSet(const std::string& path);
+    void Command6_Click();  // "保存配置"
+
+    // --- The database list and the backup folder. ---
+    void Command2_Click();  // "Add"
+    void Command3_Click();  // "D"
+    void Command4_Click();  // "选择"
+    std::string OpenDir();
+
+    // --- Run control. ---
+    void Command1_Click();  // "开始运行" / "停止备份"
+    void stops_Click();
+    void Check1_Click();    // "锁" / "解"
+
+    // --- Server access. ---
+    void odb();
+    std::string connectionString() const;
+    void bd();
+
+    // --- The schedule. ---
+    void Timer1_Timer();
+    void Commandth();
+    void CreateDir();
+    void Commandcopy();
+    void CreateDirr();
+
+    // --- Tray and window hiding. ---
+    void iconm();
+    void Command5_Click();  // "托盘"
+    void Form_MouseMove(int button, int shift, float x, float y);
+    void mnuChange_Click();
+
+    // --- About box and links. ---
+    void autob_Click();
+    void upcc_Click();
+    void Label10_Click();
+    void Label11_Click();
+    void Label12_Click();
+    void Command7_Click();  // "数据恢复"
+
+    // The window's title while idle and while running.
+    static std::string idleTitle();
+    static std::string runningTitle();
+
+private:
+    void wireEvents();
+    void msgBox(const std::string& text, const std::string& title = "提示");
+    void centre();
+    void reportServerError(std::int32_t number);
+    void guarded(const std::function<void()>& body);
+
+    // The slot check of one tick: whether a backup slot is due now.
+    bool slotDue(const LocalDateTime& now);
+    // Sends one database's backup statement over a connection of its own.
+    void backUp(Connection& connection);
+    // Where an old backup goes when no trash can take it; removed once the
+    // new backup has succeeded.
+    std::optional<std::string> moveAside(const std::string& path, const LocalDateTime& now);
+
+    PlatformServices m_services;
+    std::vector<Control*> m_controls;
+    std::vector<Control*> m_tabOrder;
+
+    std::string m_caption;
+    Icon m_icon = Icon::None;
+    bool m_visible = true;
+    bool m_minimized = false;
+    float m_left = 0;
+    float m_top = 0;
+    bool m_showInTaskbar = true;
+    bool m_unloaded = false;
+
+    // The wall-clock second of the previous tick since the timer was enabled.
+    std::optional<std::int64_t> m_previousTick;
+    bool m_runInProgress = false;
+    // The dated folder of the time-slot run under way, named once at its tick.
+    std::string m_hourFolder;
+};

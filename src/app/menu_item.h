@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "app/signal.h"
+
+// An item of the tray menu; "-" is a separator line.
+class MenuItem final {
+public:
+    MenuItem(std::string name, std::string caption) : m_name(std::move(name)), m_caption(std::move(caption)) {}
+
+    const std::string& name() const { return m_name; }
+    const std::string& caption() const { return m_caption; }
+    void setCaption(std::string caption) { m_caption = std::move(caption); }
+    bool isSeparator() const { return m_caption == "-"; }
+
+    Signal<> clicked;
+
+private:
+    std::string m_name;
+    std::string m_caption;
+};

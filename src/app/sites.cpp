@@ -1,0 +1,36 @@
+#include "app/sites.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace Sites {
+
+std::string hostOf(const std::string& address)
+{
+    const auto scheme = address.find("://");
+    std::string host = scheme == std::string::npos ? address : address.substr(scheme + 3);
+    const auto end = host.find_first_of("/:?#");
+    if (end != std::string::npos)
+        host.resize(end);
+    return host;
+}
+
+std::string upperHostOf(const std::string& address)
+{
+    std::string host = hostOf(address);
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return host;
+}
+
+std::string bareDomainOf(const std::string& address)
+{
+    std::string host = hostOf(address);
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (host.rfind("www.", 0) == 0)
+        host.erase(0, 4);
+    return host;
+}
+
+} // namespace Sites

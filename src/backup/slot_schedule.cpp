@@ -1,0 +1,48 @@
+#include "backup/slot_schedule.h"
+
+#include <cctype>
+
+namespace SlotSchedule {
+
+std::optional<int> secondOfDay(const std::string& field)
+{
+    if (field.size() != 8 || field[2] != ':' || field[5] != ':')
+        return std::nullopt;
+    for (int i : {0, 1, 3, 4, 6, 7}) {
+        if (!std::isdigit(static_cast<unsigned char>(field[static_cast<std::size_t>(i)])))
+            return std::nullopt;
+    }
+    auto two = [&field](std::size_t at) { return (field[at] - '0') * 10 + (field[at + 1] - '0'); };
+    const int hour = two(0), minute = two(3), second = two(6);
+    if (hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return hour * 3600 + minute * 60 + second;
+}
+
+bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now,
+           std::optional<std::int64_t> previousTick)
+{
+    const std::string clock = now.timeOfDay();
+    for (const std::string& field : fields) {
+        if (field == clock)
+            return true;
+    }
+    const std::int64_t tick = now.serialSecond();
+    if (!previousTick || *previousTick >= tick)
+        return false;
+    const std::int64_t midnight = tick - (now.hour * 3600 + now.minute * 60 + now.second);
+    for (const std::string& field : fields) {
+        const auto second = secondOfDay(field);
+        if (!second)
+            continue;
+        // The slot's latest second before this tick.
+        std::int64_t passed = midnight + *second;
+        if (passed >= tick)
+            passed -= 86400;
+        if (passed > *previousTick)
+            return true;
+    }
+    return false;
+}
+
+} // namespace SlotSchedule

@@ -1,0 +1,46 @@
+// Time-slot mode ("按时间段备份"): every slot hour gets a dated sub-folder of
+// the backup folder; a slot replaces only a same-hour folder that holds files.
+
+#include "app/form1.h"
+#include "backup/run_scope.h"
+#include "platform/clock.h"
+#include "platform/data_access.h"
+#include "platform/path_separator.h"
+#include "platform/shell.h"
+
+void Form1::Commandcopy()
+{
+    const LocalDateTime now = m_services.clock.now();
+    if (!slotDue(now))
+        return;
+    guarded([&] {
+        RunScope run(m_runInProgress);
+        // Named once: a run that crosses the top of an hour still writes
+        // every file into the folder it made.
+        m_hourFolder = now.hourFolderName();
+        odb();
+        const std::string datedFolder = Text5.text() + m_hourFolder;
+        std::optional<std::string> previous;
+        if (m_services.shell.folderHoldsFile(datedFolder + kPathSeparator)) {
+            if (!m_services.shell.moveToTrash(datedFolder))
+                previous = moveAside(datedFolder, now);
+        }
+        CreateDirr();
+        std::unique_ptr<Connection> connection;
+        const std::size_t count = Combo1.listCount();
+        for (std::size_t i = 0; i < count; ++i) {
+            bakFile = datedFolder + kPathSeparator + Combo1.list(i) + ".bak";
+            bakDb = Combo1.list(i);
+            if (!connection)
+                connection = m_services.dataAccess.createConnection();
+            backUp(*connection);
+        }
+        if (previous)
+            m_services.shell.removeAll(*previous);
+    });
+}
+
+void Form1::CreateDirr()
+{
+    m_services.shell.makeSureDirectoryPathExists(Text5.text() + m_hourFolder + kPathSeparator);
+}

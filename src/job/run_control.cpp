@@ -1,0 +1,87 @@
+// Starting and stopping the schedule, and the lock of the slot fields.
+
+#include "app/form1.h"
+
+// stops: the tray menu's twin of Command1.
+void Form1::stops_Click()
+{
+    Command1_Click();
+}
+
+void Form1::Command1_Click()
+{
+    // A running schedule always stops at once: stopping must not depend on
+    // the inputs or on the server answering.
+    if (Command1.caption() != "开始运行") {
+        Command1.setCaption("开始运行");
+        stops.setCaption("开始运行");
+        Timer1.setEnabled(false);
+        Option1.setEnabled(true);
+        Option2.setEnabled(true);
+        for (TextBox* field : {&Text1, &Text2, &Text3, &Text5, &Text8, &Text7, &Text6})
+            field->setEnabled(true);
+        Check1.setValue(0);
+        for (Control* button : {&Command4, &Command3, &Command7})
+            button->setEnabled(true);
+        setCaption(idleTitle());
+        return;
+    }
+
+    const struct {
+        const std::string& text;
+        const char* message;
+    } required[] = {
+        {Text1.text(), "服务器IP不能为空。"},
+        {Text2.text(), "帐号不能为空。"},
+        {Text3.text(), "密码不能为空。"},
+    };
+    for (const auto& check : required) {
+        if (check.text.empty()) {
+            msgBox(check.message);
+            return;
+        }
+    }
+    if (Combo1.listCount() == 0) {
+        msgBox("请添加需备份的数据库名到列表。");
+        return;
+    }
+    if (Text5.text().empty()) {
+        msgBox("备份位置不能为空。");
+        return;
+    }
+
+    bd();
+    const bool allFound = dbOkCount == std::to_string(Combo1.listCount());
+    dbOkCount = "0";
+    if (!allFound)
+        return;
+
+    setCaption(runningTitle());
+    msgBox("备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
+    setIcon(imgIcon2.picture());
+    iconm();
+    Command1.setCaption("停止备份");
+    stops.setCaption("停止备份");
+    Timer1.setEnabled(true);
+    Option1.setEnabled(false);
+    Option2.setEnabled(false);
+    for (TextBox* field : {&Text1, &Text2, &Text3, &Text5, &Text8, &Text7, &Text6})
+        field->setEnabled(false);
+    Check1.setValue(1);
+    for (Control* button : {&Command4, &Command3, &Command7})
+        button->setEnabled(false);
+}
+
+// Runs on every change of Check1's value; decides by the caption alone.
+void Form1::Check1_Click()
+{
+    if (Check1.caption() == "解") {
+        for (TextBox* field : {&Text8, &Text7, &Text6})
+            field->setEnabled(true);
+        Check1.setCaption("锁");
+    } else {
+        Check1.setCaption("解");
+        for (TextBox* field : {&Text8, &Text7, &Text6})
+            field->setEnabled(false);
+    }
+}

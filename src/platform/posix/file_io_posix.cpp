@@ -1,0 +1,151 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::string reasonFor(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "没有访问权限";
+    case EROFS:
+        return "磁盘为只读";
+    case ENOSPC:
+    case EDQUOT:
+        return "磁盘空间不足";
+    case ENOENT:
+        return "文件夹不存在";
+    case EISDIR:
+        return "同名文件夹已存在";
+    default:
+        return std::strerror(error);
+    }
+}
+
+[[noreturn]] void fail(int error)
+{
+    throw FileIo::Error(reasonFor(error));
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+class TempFile final {
+public:
+    explicit TempFile(const std::string& target)
+    {
+        std::string pattern = target + ".XXXXXX";
+        m_name.assign(pattern.begin(), pattern.end());
+        m_name.push_back('\0');
+        m_fd = mkstemp(m_name.data());
+        if (m_fd < 0)
+            fail(errno);
+    }
+    ~TempFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_committed)
+            ::unlink(m_name.data());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    void write(const std::string& bytes)
+    {
+        const char* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(m_fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(errno);
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        if (::fsync(m_fd) != 0)
+            fail(errno);
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0)
+            fail(errno);
+    }
+
+    void renameTo(const std::string& target)
+    {
+        if (::rename(m_name.data(), target.c_str()) != 0)
+            fail(errno);
+        m_committed = true;
+    }
+
+private:
+    std::vector<char> m_name;
+    int m_fd = -1;
+    bool m_committed = false;
+};
+
+} // namespace
+
+namespace FileIo {
+
+bool isRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string readAll(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw Error(reasonFor(errno));
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            throw Error(reasonFor(error));
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void writeAtomically(const std::string& path, const std::string& bytes)
+{
+    // mkstemp creates the file with mode 0600: the password never sits in a
+    // file that others can read, not even for a moment.
+    TempFile temp(path);
+    temp.write(bytes);
+    temp.renameTo(path);
+    // Make the rename itself durable.
+    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace FileIo

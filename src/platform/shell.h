@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// The file-system services the backup runs rely on.
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Any entry at that exact path that is not a directory (hidden files included).
+    virtual bool fileExists(const std::string& path) const = 0;
+    // Whether the folder directly holds at least one entry that is not a
+    // directory; a missing folder holds none.
+    virtual bool folderHoldsFile(const std::string& folder) const = 0;
+    // Creates every missing folder along the path from its root. The last
+    // component counts as a folder only when the path ends with the separator.
+    // Failures are not reported: the server notices a missing folder.
+    virtual void makeSureDirectoryPathExists(const std::string& path) = 0;
+    // Moves a file or a whole folder into the desktop's trash. False when no
+    // trash could take it; the item is then where it was.
+    virtual bool moveToTrash(const std::string& path) = 0;
+    // Renames within one file system. False when it failed.
+    virtual bool rename(const std::string& from, const std::string& to) = 0;
+    // Removes a file, or a folder with everything in it. False when it failed.
+    virtual bool removeAll(const std::string& path) = 0;
+};

@@ -1,0 +1,79 @@
+// The notification-area icon, hiding the window behind it, and the tray menu.
+
+#include <cmath>
+
+#include "app/form1.h"
+#include "platform/tray_service.h"
+#include "platform/window_system.h"
+
+void Form1::centre()
+{
+    const WindowSystem& screen = m_services.windowSystem;
+    Move((screen.screenWidthTwips() - screen.windowWidthTwips()) / 2,
+         (screen.screenHeightTwips() - screen.windowHeightTwips()) / 2);
+}
+
+// Puts a fresh icon into the tray when a run starts; the window stays visible.
+void Form1::iconm()
+{
+    tray.prepareDelete();
+    m_services.tray.notify(TrayService::Delete, tray.nid);
+    centre();
+    tray.prepareAdd(icon());
+    m_services.tray.notify(TrayService::Add, tray.nid);
+    // Off the taskbar only where the tray icon can bring the window back.
+    if (m_services.tray.isAvailable() && m_showInTaskbar) {
+        m_showInTaskbar = false;
+        windowChanged.emit();
+    }
+}
+
+// "托盘": hides the window behind the tray icon.
+void Form1::Command5_Click()
+{
+    stops.setCaption(Command1.caption() == "开始运行" ? "开始运行" : "停止备份");
+    Command5.setEnabled(false);
+    mnuChange.setCaption("显示窗口");
+    Hide();
+    centre();
+    // No delete first: an icon put up by a run stays as it is.
+    tray.prepareAdd(icon());
+    m_services.tray.notify(TrayService::Add, tray.nid);
+    if (m_services.tray.isAvailable() && m_showInTaskbar) {
+        m_showInTaskbar = false;
+        windowChanged.emit();
+    }
+}
+
+// The tray reports its mouse events here, the event's code standing in for
+// the horizontal position.
+void Form1::Form_MouseMove(int, int, float x, float)
+{
+    tray.lastMessage = static_cast<std::int32_t>(std::lround(x / m_services.windowSystem.twipsPerPixelX()));
+    if (tray.busy)
+        return;
+    tray.busy = true;
+    if (tray.lastMessage == Tray::kLeftDoubleClick) {
+        Show();
+        Command5.setEnabled(true);
+        mnuChange.setCaption("隐藏托盘");
+    } else if (tray.lastMessage == Tray::kRightButtonUp) {
+        const std::string chosen = m_services.windowSystem.popupMenu();
+        if (MenuItem* item = mnuPopUp.find(chosen); item && !item->isSeparator())
+            item->clicked.emit();
+    }
+    tray.busy = false;
+}
+
+void Form1::mnuChange_Click()
+{
+    if (Command5.enabled()) {
+        Command5.setEnabled(false);
+        mnuChange.setCaption("显示窗口");
+        Hide();
+    } else {
+        Command5.setEnabled(true);
+        mnuChange.setCaption("隐藏托盘");
+        Show();
+    }
+}
