@@ -1,0 +1,94 @@
+#include "fakes/fake_data_access.h"
+
+namespace {
+
+class FakeConnection final : public Connection {
+public:
+    explicit FakeConnection(FakeDataAccess& db) : m_db(db) {}
+    ~FakeConnection() override
+    {
+        if (m_open)
+            --m_db.openConnections;
+    }
+
+    void Open(const std::string& connectionString, const std::string&, const std::string&, long) override
+    {
+        m_db.events.push_back({"open", connectionString});
+        if (m_db.openFailure)
+            throw DatabaseError(*m_db.openFailure, "08001", 0, "cannot connect");
+        m_open = true;
+        ++m_db.openConnections;
+    }
+    void Execute(const std::string& statement, long) override
+    {
+        m_db.events.push_back({"execute", statement});
+        if (m_db.duringExecute)
+            m_db.duringExecute(statement);
+        if (m_db.executeFailure) {
+            if (auto number = m_db.executeFailure(statement))
+                throw DatabaseError(*number, "42000", 3013, "BACKUP DATABASE is terminating abnormally.");
+        }
+    }
+    void Close() override
+    {
+        m_db.events.push_back({"close", {}});
+        if (m_open)
+            --m_db.openConnections;
+        m_open = false;
+    }
+    bool isOpen() const override { return m_open; }
+
+private:
+    FakeDataAccess& m_db;
+    bool m_open = false;
+};
+
+// Understands only the existence query, with its name as an N'...' literal.
+class FakeRecordset final : public Recordset {
+public:
+    explicit FakeRecordset(FakeDataAccess& db) : m_db(db) {}
+
+    void Open(const std::string& source, Connection&, int, int, long) override
+    {
+        m_db.events.push_back({"query", source});
+        const auto quote = source.find("N'");
+        if (quote == std::string::npos || source.back() != '\'')
+            throw DatabaseError(DatabaseError::kErrorsInCommand, "42000", 102, "Incorrect syntax");
+        std::string name;
+        const std::string body = source.substr(quote + 2, source.size() - quote - 3);
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            name += body[i];
+            if (body[i] == '\'')
+                ++i;
+        }
+        m_eof = m_db.databases.count(name) == 0;
+    }
+    bool Eof() const override { return m_eof; }
+    void Close() override {}
+
+private:
+    FakeDataAccess& m_db;
+    bool m_eof = true;
+};
+
+} // namespace
+
+std::unique_ptr<Connection> FakeDataAccess::createConnection()
+{
+    return std::make_unique<FakeConnection>(*this);
+}
+
+std::unique_ptr<Recordset> FakeDataAccess::createRecordset()
+{
+    return std::make_unique<FakeRecordset>(*this);
+}
+
+std::vector<std::string> FakeDataAccess::statements() const
+{
+    std::vector<std::string> result;
+    for (const Event& event : events) {
+        if (event.kind == "execute")
+            result.push_back(event.text);
+    }
+    return result;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "app/form1.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_data_access.h"
+#include "fakes/fake_executable_info.h"
+#include "fakes/fake_folder_picker.h"
+#include "fakes/fake_tray_service.h"
+#include "fakes/fake_url_opener.h"
+#include "fakes/fake_window_system.h"
+#include "fakes/recording_message_box.h"
+#include "fakes/temp_folder.h"
+#include "fakes/test_shell.h"
+
+// A window with every seam replaced by a test double, in a temporary
+// folder of its own. By default the in-process fake database answers; a
+// test of the real road hands in the ODBC data access instead.
+class FormHarness final {
+public:
+    explicit FormHarness(DataAccess* dataAccess = nullptr)
+        : shell(temp.path() / "trash")
+        , executable(temp.path().string(), "ondrel")
+        , form({clock, messages, executable, shell, folderPicker, tray, urls, windowSystem,
+                dataAccess ? *dataAccess : fakeDb})
+    {
+    }
+
+    TempFolder temp;
+    FakeClock clock;
+    RecordingMessageBox messages;
+    TestShell shell;
+    FakeExecutableInfo executable;
+    FakeFolderPicker folderPicker;
+    FakeTrayService tray;
+    FakeUrlOpener urls;
+    FakeWindowSystem windowSystem;
+    FakeDataAccess fakeDb;
+    Form1 form;
+};
