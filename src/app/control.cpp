@@ -25,3 +25,11 @@ void Control::setEnabled(bool enabled)
     m_enabled = enabled;
     notify();
 }
+
+void Control::setVisible(bool visible)
+{
+    if (visible == m_visible)
+        return;
+    m_visible = visible;
+    notify();
+}

@@ -29,6 +29,9 @@ public:
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
 
+    bool visible() const { return m_visible; }
+    void setVisible(bool visible);
+
     // The operator clicked it; the window runs the control's click handler.
     virtual void click() { clicked.emit(); }
 
@@ -46,4 +49,5 @@ private:
     TwipsRect m_rect;
     const Control* m_container;
     bool m_enabled = true;
+    bool m_visible = true;
 };
