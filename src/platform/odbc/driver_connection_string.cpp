@@ -1,0 +1,66 @@
+#include "platform/odbc/driver_connection_string.h"
+
+#include <strings.h>
+
+#include "job/connection_string.h"
+#include "platform/database_error.h"
+#include "platform/odbc/connection_attributes.h"
+
+namespace DriverConnectionString {
+
+namespace {
+
+bool sameKeyword(const std::string& a, const char* b)
+{
+    return ::strcasecmp(a.c_str(), b) == 0;
+}
+
+[[noreturn]] void cannotCarry(const std::string& keyword, const std::string& why)
+{
+    throw DatabaseError(DatabaseError::kFail, "08001", 0,
+                        "the connection value for '" + keyword + "' " + why + "; nothing was sent to the server");
+}
+
+// FreeTDS before 1.3.21 ends a braced value at the first "};" and keeps
+// "}}" as two braces, while the driver manager, reading the same string for
+// the driver's name, undoubles "}}" and ends the value at a single "}": it
+// would see attributes of the operator's making (another Driver, even). A
+// value with a "}" therefore goes unbraced, which both read to the next
+// ";" alike; one that needs its braces cannot be carried.
+std::string verbatimValue(const std::string& keyword, const std::string& value)
+{
+    if (value.find(';') == std::string::npos && value.front() != '{')
+        return value;
+    cannotCarry(keyword, "holds '}' together with ';' or a leading '{', which this FreeTDS driver "
+                         "(before 1.3.21) and the driver manager would read differently");
+}
+
+} // namespace
+
+std::string serverWithPort(const std::string& server)
+{
+    if (server.empty() || server.find_first_of(",\\") != std::string::npos)
+        return server;
+    return server + "," + kDefaultPort;
+}
+
+std::string forDriver(const std::string& standardForm, BraceDialect dialect)
+{
+    std::string result;
+    for (ConnectionAttribute& attribute : ConnectionAttributes::parse(standardForm)) {
+        if (attribute.value.find('\0') != std::string::npos)
+            cannotCarry(attribute.keyword, "holds a NUL character");
+        std::string written = attribute.written;
+        if (sameKeyword(attribute.keyword, "Server") && serverWithPort(attribute.value) != attribute.value) {
+            attribute.value = serverWithPort(attribute.value);
+            written = ConnectionString::attributeValue(attribute.value);
+        }
+        // Without a "}" both dialects read the standard form alike.
+        if (dialect == BraceDialect::FreeTdsVerbatim && attribute.value.find('}') != std::string::npos)
+            written = verbatimValue(attribute.keyword, attribute.value);
+        result += attribute.keyword + "=" + written + ";";
+    }
+    return result;
+}
+
+} // namespace DriverConnectionString

@@ -1,0 +1,84 @@
+#include "platform/odbc/odbc_connection.h"
+
+#include <sqlext.h>
+#include <strings.h>
+
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+
+#include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/connection_attributes.h"
+#include "platform/odbc/driver_connection_string.h"
+#include "platform/odbc/driver_library.h"
+#include "platform/odbc/odbc_statement.h"
+#include "platform/odbc/sql_text.h"
+
+namespace {
+
+std::string driverNameIn(const std::string& connectionString)
+{
+    for (const ConnectionAttribute& attribute : ConnectionAttributes::parse(connectionString)) {
+        if (::strcasecmp(attribute.keyword.c_str(), "Driver") == 0)
+            return attribute.value;
+    }
+    return {};
+}
+
+} // namespace
+
+OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment)
+    : m_environment(std::move(environment))
+{
+}
+
+OdbcConnection::~OdbcConnection()
+{
+    Close();
+}
+
+// user and password travel in the connection string; options mean nothing here.
+void OdbcConnection::Open(const std::string& connectionString, const std::string&, const std::string&, long)
+{
+    if (isOpen())
+        throw std::logic_error("the connection is already open");
+    const std::string driverLibrary = driverLibraryPath(driverNameIn(connectionString));
+    const std::string forDriver =
+        DriverConnectionString::forDriver(connectionString, braceDialectOfLibrary(driverLibrary));
+    std::vector<SQLWCHAR> wide = SqlText::wide(forDriver);
+    if (wide.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max()))
+        throw DatabaseError(DatabaseError::kFail, "HY090", 0, "the connection string is too long");
+
+    ConnectionHandle handle(SQL_HANDLE_ENV, m_environment->get(), OdbcPhase::Connect);
+    const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(kLoginTimeoutSeconds));
+    if (!SQL_SUCCEEDED(::SQLSetConnectAttrW(handle.get(), SQL_ATTR_LOGIN_TIMEOUT, timeout, 0)))
+        throw OdbcErrorMapping::toDatabaseError(OdbcPhase::Connect, handle.diagnostics());
+    const SQLRETURN rc = ::SQLDriverConnectW(handle.get(), nullptr, wide.data(), static_cast<SQLSMALLINT>(wide.size()),
+                                             nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc))
+        throw OdbcErrorMapping::toDatabaseError(OdbcPhase::Connect, handle.diagnostics());
+    m_handle.emplace(std::move(handle));
+}
+
+void OdbcConnection::Execute(const std::string& statement, long)
+{
+    OdbcStatement running(handle());
+    running.execute(statement);
+    running.drain();
+    running.throwIfFailed();
+}
+
+void OdbcConnection::Close()
+{
+    if (!m_handle)
+        return;
+    ::SQLDisconnect(m_handle->get());
+    m_handle.reset();
+}
+
+SQLHDBC OdbcConnection::handle() const
+{
+    if (!m_handle)
+        throw std::logic_error("the connection is not open");
+    return m_handle->get();
+}

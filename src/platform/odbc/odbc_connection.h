@@ -1,0 +1,34 @@
+#pragma once
+
+#include <sql.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/data_access.h"
+#include "platform/odbc/odbc_handle.h"
+
+// A connection through the driver manager to the driver the connection
+// string names, with the string adapted to what that driver reads.
+class OdbcConnection final : public Connection {
+public:
+    // The login gives up after this long on a host that does not answer.
+    static constexpr SQLULEN kLoginTimeoutSeconds = 15;
+
+    explicit OdbcConnection(std::shared_ptr<EnvironmentHandle> environment);
+    ~OdbcConnection() override;
+
+    void Open(const std::string& connectionString, const std::string& user, const std::string& password,
+              long options) override;
+    void Execute(const std::string& statement, long options) override;
+    void Close() override;
+    bool isOpen() const override { return m_handle.has_value(); }
+
+    // The open connection's handle, for the statements of a recordset.
+    SQLHDBC handle() const;
+
+private:
+    std::shared_ptr<EnvironmentHandle> m_environment;
+    std::optional<ConnectionHandle> m_handle;
+};
