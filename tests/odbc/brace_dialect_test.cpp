@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_library.h"
+
+namespace {
+
+struct LibraryCase {
+    const char* bytes;
+    BraceDialect dialect;
+};
+
+class DialectOfLibrary : public testing::TestWithParam<LibraryCase> {};
+
+TEST_P(DialectOfLibrary, followsTheFreeTdsVersion)
+{
+    const std::string bytes = std::string("\x7f" "ELF\0\0", 6) + GetParam().bytes + std::string("\0tail", 5);
+    EXPECT_EQ(braceDialectOf(bytes), GetParam().dialect) << GetParam().bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, DialectOfLibrary,
+    testing::Values(LibraryCase{"freetds v1.3.17", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"freetds v1.3.20", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"freetds v1.3.21", BraceDialect::Standard},
+                    LibraryCase{"freetds v1.3.100", BraceDialect::Standard},
+                    LibraryCase{"freetds v1.4.10", BraceDialect::Standard},
+                    LibraryCase{"freetds v1.2", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"freetds v0.91.112", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"freetds v1.5.dev.20240301", BraceDialect::Standard},
+                    LibraryCase{"freetds v", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"Microsoft ODBC Driver 18 for SQL Server", BraceDialect::Standard},
+                    LibraryCase{"", BraceDialect::Standard}));
+
+// The driver the tests register as "SQL Server" is found where the driver
+// manager will load it from.
+TEST(DriverLibrary, isFoundThroughOdbcinst)
+{
+    EXPECT_EQ(driverLibraryPath("SQL Server"), ONDREL_TDSODBC_DRIVER);
+    EXPECT_EQ(driverLibraryPath("No Such Driver"), "");
+}
+
+TEST(DriverLibrary, missingFileReadsAsStandard)
+{
+    EXPECT_EQ(braceDialectOfLibrary("/nonexistent/libnothing.so"), BraceDialect::Standard);
+}
+
+} // namespace
