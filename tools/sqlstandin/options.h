@@ -1,0 +1,52 @@
+#pragma once
+
+#include "catalog.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sqlstandin {
+
+class UsageError final : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& what) : std::runtime_error(what) {}
+};
+
+struct Login {
+    std::string user;
+    std::string password;
+};
+
+// Misbehaviour on request, for testing how clients cope.
+struct FaultPlan {
+    std::uint32_t slowBackupMs = 0;
+    std::string dropConnectionOn;            // statement text fragment, any letter case
+    bool neverAnswerLogin = false;
+    std::uint32_t refuseLoginsForMs = 0;     // from start-up
+    std::uint32_t refuseLoginCount = 0;      // the first N login attempts
+    std::optional<std::uint64_t> diskSpace;  // bytes all backups together may write
+};
+
+struct Options {
+    int port = 1433;
+    std::vector<Login> logins;
+    std::vector<Catalog::Entry> databases;
+    std::optional<std::filesystem::path> statementLog;
+    std::filesystem::path backupDir;         // absolute after parsing
+    std::optional<std::filesystem::path> inspectFile;
+    bool help = false;
+    FaultPlan faults;
+
+    static constexpr std::uint64_t kDefaultDatabaseSize = 4ull << 20;
+
+    static Options parse(const std::vector<std::string>& args);
+    static std::string usage();
+    // "4MB", "512KB", "1GB", "1000" (bytes)
+    static std::uint64_t parseSize(const std::string& text);
+};
+
+}  // namespace sqlstandin

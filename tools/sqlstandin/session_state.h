@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace sqlstandin {
+
+// A logged-in connection's settings, as statements see and change them.
+struct SessionState {
+    int conn = 0;
+    std::uint16_t spid = 0;
+    std::uint32_t tdsVersion = 0;
+    std::string user;
+    std::string database;
+    bool nocount = false;
+    bool inTransaction = false;
+    std::array<std::uint8_t, 8> transaction{};
+};
+
+// How a statement ended, for the DONE token that closes it.
+struct StatementOutcome {
+    enum class Kind { Completed, Interrupted, Hangup, Dropped };
+    Kind kind = Kind::Completed;
+    std::uint16_t status = 0;   // DONE count and error bits
+    std::uint16_t curCmd = 0;
+    std::uint64_t rows = 0;
+};
+
+}  // namespace sqlstandin
