@@ -42,9 +42,11 @@ void OdbcConnection::Open(const std::string& connectionString, const std::string
 {
     if (isOpen())
         throw std::logic_error("the connection is already open");
-    const std::string driverLibrary = driverLibraryPath(driverNameIn(connectionString));
-    const std::string forDriver =
-        DriverConnectionString::forDriver(connectionString, braceDialectOfLibrary(driverLibrary));
+    // The driver manager takes an unregistered driver name for the library's path.
+    const std::string driver = driverNameIn(connectionString);
+    const std::string registered = driverLibraryPath(driver);
+    const std::string forDriver = DriverConnectionString::forDriver(
+        connectionString, braceDialectOfLibrary(registered.empty() ? driver : registered));
     std::vector<SQLWCHAR> wide = SqlText::wide(forDriver);
     if (wide.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max()))
         throw DatabaseError(DatabaseError::kFail, "HY090", 0, "the connection string is too long");

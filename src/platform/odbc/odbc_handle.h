@@ -2,7 +2,6 @@
 
 #include <sql.h>
 
-#include <stdexcept>
 #include <utility>
 
 #include "platform/odbc/odbc_diagnostics.h"

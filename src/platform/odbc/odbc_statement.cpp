@@ -10,7 +10,7 @@
 
 namespace {
 
-SQLPOINTER attributeValue(SQLULEN value)
+SQLPOINTER integerAttribute(SQLULEN value)
 {
     return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value));
 }
@@ -29,7 +29,7 @@ OdbcStatement::OdbcStatement(SQLHDBC connection)
         {SQL_ATTR_QUERY_TIMEOUT, 0},
     };
     for (const auto& setting : settings) {
-        if (!succeeded(::SQLSetStmtAttrW(m_handle.get(), setting.attribute, attributeValue(setting.value), 0)))
+        if (!succeeded(::SQLSetStmtAttrW(m_handle.get(), setting.attribute, integerAttribute(setting.value), 0)))
             throwIfFailed();
     }
 }
@@ -46,7 +46,9 @@ bool OdbcStatement::toRowSet()
 {
     while (true) {
         SQLSMALLINT columns = 0;
-        if (succeeded(::SQLNumResultCols(m_handle.get(), &columns)) && columns > 0)
+        if (!succeeded(::SQLNumResultCols(m_handle.get(), &columns)))
+            return false;
+        if (columns > 0)
             return true;
         const SQLRETURN rc = ::SQLMoreResults(m_handle.get());
         if (rc == SQL_NO_DATA || !succeeded(rc))
