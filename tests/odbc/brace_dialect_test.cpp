@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/odbc/brace_dialect.h"
@@ -38,6 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
 // manager will load it from.
 TEST(DriverLibrary, isFoundThroughOdbcinst)
 {
+    ::setenv("ODBCSYSINI", ONDREL_ODBCSYSINI_DIR, 0);
     EXPECT_EQ(driverLibraryPath("SQL Server"), ONDREL_TDSODBC_DRIVER);
     EXPECT_EQ(driverLibraryPath("No Such Driver"), "");
 }
