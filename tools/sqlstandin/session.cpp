@@ -231,7 +231,6 @@ Session::Ran Session::executeText(const std::string& sql, const Parameters& para
         statements = SqlParser::parse(sql, params.declared());
     } catch (const SqlError& e) {
         for (const ServerMessage& m : e.messages()) tokens_.message(m);
-        endProcedure(true, moreAfter);
         return Ran::Failed;
     }
     const bool drop = dropRequested(sql);

@@ -12,8 +12,8 @@
 namespace sqlstandin {
 namespace {
 
-constexpr std::array kStatementStarts = {"SELECT", "SET", "USE", "BACKUP"};
-constexpr std::array kReserved = {"SELECT", "SET", "USE", "BACKUP", "FROM", "WHERE", "ORDER", "GROUP", "BY",
+constexpr std::array kStatementStarts = {"SELECT", "SET", "USE", "BACKUP", "EXEC", "EXECUTE"};
+constexpr std::array kReserved = {"SELECT", "SET", "USE", "BACKUP", "EXEC", "EXECUTE", "FROM", "WHERE", "ORDER", "GROUP", "BY",
                                   "UNION", "INTO", "AS", "AND", "OR", "NOT", "TO", "WITH", "DATABASE", "ON"};
 constexpr std::array kServerVariables = {"@@SPID", "@@VERSION", "@@SERVERNAME", "@@TRANCOUNT"};
 constexpr std::array kIgnoredBackupOptions = {"NOINIT", "NOFORMAT", "SKIP", "NOSKIP", "REWIND", "NOREWIND",
@@ -101,6 +101,7 @@ Statement SqlParser::statement() {
     if (t.isWord("USE")) return useStatement();
     if (t.isWord("SELECT")) return selectStatement();
     if (t.isWord("BACKUP")) return backupStatement();
+    if (t.isWord("EXEC") || t.isWord("EXECUTE")) return execStatement();
     fail();
 }
 
@@ -267,6 +268,24 @@ BackupStatement SqlParser::backupStatement() {
         } while (peek().isSymbol(",") && (next(), true));
     }
     return backup;
+}
+
+ExecStatement SqlParser::execStatement() {
+    ExecStatement exec;
+    exec.line = next().line;
+    const std::vector<std::string> parts = objectName();
+    exec.procedure = parts.back();
+    if (atStatementEnd()) return exec;
+    do {
+        ExecStatement::Argument argument;
+        if (peek().kind == SqlToken::Kind::Variable && peek(1).isSymbol("=")) {
+            argument.name = next().text;
+            next();
+        }
+        argument.value = operand();
+        exec.arguments.push_back(std::move(argument));
+    } while (peek().isSymbol(",") && (next(), true));
+    return exec;
 }
 
 void SqlParser::backupOption(BackupStatement& backup) {

@@ -26,6 +26,7 @@ private:
     UseStatement useStatement();
     SelectStatement selectStatement();
     BackupStatement backupStatement();
+    ExecStatement execStatement();
     SelectItem selectItem();
     std::vector<std::string> objectName();
     Operand operand();

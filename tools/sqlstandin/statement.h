@@ -52,6 +52,18 @@ struct BackupStatement {
     int line = 1;
 };
 
-using Statement = std::variant<SetStatement, UseStatement, SelectStatement, BackupStatement>;
+// EXEC sp_executesql N'...', N'@P1 ...', @P1 = ...: parameterised SQL from
+// clients that cannot bind parameters themselves.
+struct ExecStatement {
+    struct Argument {
+        std::string name;   // "@P1 = value"; empty when positional
+        Operand value;
+    };
+    std::string procedure;
+    std::vector<Argument> arguments;
+    int line = 1;
+};
+
+using Statement = std::variant<SetStatement, UseStatement, SelectStatement, BackupStatement, ExecStatement>;
 
 }  // namespace sqlstandin

@@ -2,6 +2,8 @@
 
 #include "backup_runner.h"
 #include "messages.h"
+#include "sql_error.h"
+#include "sql_parser.h"
 #include "sysdatabases_table.h"
 #include "tds_constants.h"
 #include "text.h"
@@ -74,7 +76,8 @@ StatementOutcome StatementExecutor::execute(const Statement& statement) {
             if constexpr (std::is_same_v<T, SetStatement>) return set(s);
             else if constexpr (std::is_same_v<T, UseStatement>) return use(s);
             else if constexpr (std::is_same_v<T, SelectStatement>) return select(s);
-            else return backup(s);
+            else if constexpr (std::is_same_v<T, BackupStatement>) return backup(s);
+            else return exec(s);
         },
         statement);
 }
@@ -257,6 +260,56 @@ StatementOutcome StatementExecutor::selectFromSysDatabases(const SelectStatement
 StatementOutcome StatementExecutor::backup(const BackupStatement& s) {
     BackupRunner runner(server_, session_, reply_, doneToken_, dropMidway_);
     return runner.run(s, resolve(s.database), resolve(s.path));
+}
+
+}  // namespace sqlstandin
+
+namespace sqlstandin {
+
+StatementOutcome StatementExecutor::exec(const ExecStatement& s) {
+    if (!text::sameName(s.procedure, "sp_executesql")) {
+        ServerMessage m = messages::procedureNotFound(s.procedure);
+        m.line = s.line;
+        return fail(m);
+    }
+    if (s.arguments.empty()) {
+        ServerMessage m;
+        m.number = 201;
+        m.severity = 16;
+        m.state = 4;
+        m.text = "Procedure or function 'sp_executesql' expects parameter '@statement', which was not supplied.";
+        m.line = s.line;
+        return fail(m);
+    }
+    std::vector<RpcParameter> values;
+    for (std::size_t i = 2; i < s.arguments.size(); ++i)
+        values.push_back(RpcParameter{s.arguments[i].name, false, resolve(s.arguments[i].value)});
+    const SqlValue sql = resolve(s.arguments[0].value);
+    const std::string declaration = s.arguments.size() > 1 ? resolve(s.arguments[1].value).display() : std::string();
+    const Parameters inner = Parameters::bind(declaration, values);
+
+    std::vector<Statement> statements;
+    try {
+        statements = SqlParser::parse(sql.isNull() ? std::string() : sql.display(), inner.declared());
+    } catch (const SqlError& e) {
+        for (const ServerMessage& m : e.messages()) reply_.tokens().message(m);
+        StatementOutcome out;
+        out.status = tds::kDoneError;
+        return out;
+    }
+    bool failed = false;
+    for (const Statement& statement : statements) {
+        StatementExecutor nested(server_, session_, reply_, inner, tds::kDoneInProc, dropMidway_);
+        const StatementOutcome outcome = nested.execute(statement);
+        if (outcome.kind != StatementOutcome::Kind::Completed) return outcome;
+        reply_.tokens().done(tds::kDoneInProc, static_cast<std::uint16_t>(outcome.status | tds::kDoneMore), outcome.curCmd,
+                             outcome.rows);
+        failed = failed || (outcome.status & tds::kDoneError) != 0;
+    }
+    reply_.tokens().returnStatus(0);
+    StatementOutcome out;
+    out.status = failed ? tds::kDoneError : 0;
+    return out;
 }
 
 }  // namespace sqlstandin

@@ -25,6 +25,7 @@ private:
     StatementOutcome select(const SelectStatement& s);
     StatementOutcome selectFromSysDatabases(const SelectStatement& s);
     StatementOutcome backup(const BackupStatement& s);
+    StatementOutcome exec(const ExecStatement& s);
     StatementOutcome fail(const ServerMessage& m);
     SqlValue resolve(const Operand& operand) const;
     SqlValue serverVariable(const std::string& name) const;

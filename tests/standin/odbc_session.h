@@ -1,0 +1,60 @@
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A connection through unixODBC and the FreeTDS driver using the wide (W)
+// functions, as the product talks to the server; results and every
+// diagnostic record are collected into plain values for assertions.
+
+struct OdbcMessage {
+    std::string state;
+    int native = 0;
+    std::string text;
+};
+
+struct OdbcResult {
+    SQLRETURN rc = SQL_ERROR;   // of the connect or execute call itself
+    std::vector<std::string> columns;                          // of the first result set
+    std::vector<std::vector<std::optional<std::string>>> rows; // of every result set
+    std::vector<OdbcMessage> messages;                         // from every result
+
+    bool ok() const { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+    std::vector<int> natives() const;
+    bool hasState(const std::string& state) const;
+    std::string describe() const;   // for failure output
+};
+
+class OdbcSession final {
+public:
+    OdbcSession();
+    ~OdbcSession();
+    OdbcSession(const OdbcSession&) = delete;
+    OdbcSession& operator=(const OdbcSession&) = delete;
+
+    OdbcResult connect(const std::string& connectionString, int loginTimeoutSeconds = 10);
+    // Parameters go as NVARCHAR (SQL_C_WCHAR), which FreeTDS sends through sp_executesql.
+    OdbcResult execute(const std::string& sql, const std::vector<std::string>& params = {},
+                       int queryTimeoutSeconds = 0);
+    // Executes, then calls SQLCancel from another thread after the delay.
+    OdbcResult executeAndCancel(const std::string& sql, std::chrono::milliseconds delay);
+    // Executes, reads only the first result, then closes the statement.
+    OdbcResult executeFirstResultOnly(const std::string& sql);
+    OdbcResult setAutocommit(bool on);
+    OdbcResult endTransaction(bool commit);
+    void disconnect();
+    std::string currentCatalog();
+
+private:
+    OdbcResult run(const std::string& sql, const std::vector<std::string>& params, int queryTimeoutSeconds,
+                   std::optional<std::chrono::milliseconds> cancelAfter, bool drain);
+
+    SQLHENV env_ = SQL_NULL_HENV;
+    SQLHDBC dbc_ = SQL_NULL_HDBC;
+    bool connected_ = false;
+};
