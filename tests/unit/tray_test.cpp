@@ -161,8 +161,10 @@ TEST_F(TrayTest, withoutANotificationAreaTheWindowIsMinimised)
     EXPECT_TRUE(f.visible());
     EXPECT_TRUE(f.minimized());
     EXPECT_TRUE(f.showInTaskbar());
-    f.mnuChange_Click();
+    f.RestoredFromTaskbar();
     EXPECT_FALSE(f.minimized());
+    EXPECT_TRUE(f.Command5.enabled()) << "the window can be put away again";
+    EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
     startRun();
     EXPECT_TRUE(f.showInTaskbar());
 }
