@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
+  clang libclang-rt-14-dev
   qt6-base-dev libgl-dev
   unixodbc unixodbc-dev tdsodbc freetds-bin
   libgtest-dev googletest

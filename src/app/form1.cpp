@@ -156,6 +156,15 @@ void Form1::Hide()
     windowChanged.emit();
 }
 
+void Form1::RestoredFromTaskbar()
+{
+    if (!m_minimized)
+        return;
+    Show();
+    Command5.setEnabled(true);
+    mnuChange.setCaption("隐藏托盘");
+}
+
 void Form1::Move(float left, float top)
 {
     m_left = left;

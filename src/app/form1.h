@@ -111,6 +111,9 @@ public:
     bool visible() const { return m_visible; }
     void Show();
     void Hide();
+    // The operator brought a minimised window back from the taskbar (where
+    // no notification area exists): the same as a double-click on the icon.
+    void RestoredFromTaskbar();
     bool minimized() const { return m_minimized; }
     float left() const { return m_left; }
     float top() const { return m_top; }

@@ -1,5 +1,7 @@
 #include "fakes/fake_data_access.h"
 
+#include <fstream>
+
 namespace {
 
 class FakeConnection final : public Connection {
@@ -27,6 +29,19 @@ public:
         if (m_db.executeFailure) {
             if (auto number = m_db.executeFailure(statement))
                 throw DatabaseError(*number, "42000", 3013, "BACKUP DATABASE is terminating abnormally.");
+        }
+        const auto disk = statement.find("to disk=N'");
+        if (m_db.writeBackupFiles && disk != std::string::npos) {
+            std::string path;
+            for (std::size_t i = disk + 10; i + 1 < statement.size(); ++i) {
+                path += statement[i];
+                if (statement[i] == '\'')
+                    ++i;
+            }
+            std::ofstream file(path, std::ios::binary | std::ios::app);
+            if (!file)
+                throw DatabaseError(DatabaseError::kErrorsInCommand, "42000", 3201, "Cannot open backup device");
+            file << statement << '\n';
         }
     }
     void Close() override

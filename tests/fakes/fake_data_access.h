@@ -27,6 +27,9 @@ public:
     std::optional<std::int32_t> openFailure;
     // Fails an Execute whose statement the predicate picks.
     std::function<std::optional<std::int32_t>(const std::string&)> executeFailure;
+    // Whether a successful backup statement writes (appends to) its file, as
+    // a server on this machine would.
+    bool writeBackupFiles = true;
     // Runs during each Execute (the clock may move meanwhile).
     std::function<void(const std::string&)> duringExecute;
 

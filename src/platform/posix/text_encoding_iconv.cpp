@@ -82,7 +82,8 @@ namespace TextEncoding {
 std::string utf8ToGbk(const std::string& utf8, bool* lossless)
 {
     bool clean = true;
-    Converter converter("GBK", "UTF-8");
+    // Opening a converter loads its tables; keep one per thread.
+    thread_local Converter converter("GBK", "UTF-8");
     std::string gbk = converter.convert(utf8, utf8SequenceLength, [&clean](std::string& out) {
         out += '?';
         clean = false;
@@ -94,7 +95,7 @@ std::string utf8ToGbk(const std::string& utf8, bool* lossless)
 
 std::string gbkToUtf8(const std::string& gbk)
 {
-    Converter converter("UTF-8", "GBK");
+    thread_local Converter converter("UTF-8", "GBK");
     return converter.convert(gbk, oneByte, [](std::string& out) { out += "\xEF\xBF\xBD"; });
 }
 
