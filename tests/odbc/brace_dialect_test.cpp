@@ -3,12 +3,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "case_name.h"
 #include "platform/odbc/brace_dialect.h"
 #include "platform/odbc/driver_library.h"
 
 namespace {
 
 struct LibraryCase {
+    const char* name;
     const char* bytes;
     BraceDialect dialect;
 };
@@ -23,17 +25,18 @@ TEST_P(DialectOfLibrary, followsTheFreeTdsVersion)
 
 INSTANTIATE_TEST_SUITE_P(
     Versions, DialectOfLibrary,
-    testing::Values(LibraryCase{"freetds v1.3.17", BraceDialect::FreeTdsVerbatim},
-                    LibraryCase{"freetds v1.3.20", BraceDialect::FreeTdsVerbatim},
-                    LibraryCase{"freetds v1.3.21", BraceDialect::Standard},
-                    LibraryCase{"freetds v1.3.100", BraceDialect::Standard},
-                    LibraryCase{"freetds v1.4.10", BraceDialect::Standard},
-                    LibraryCase{"freetds v1.2", BraceDialect::FreeTdsVerbatim},
-                    LibraryCase{"freetds v0.91.112", BraceDialect::FreeTdsVerbatim},
-                    LibraryCase{"freetds v1.5.dev.20240301", BraceDialect::Standard},
-                    LibraryCase{"freetds v", BraceDialect::FreeTdsVerbatim},
-                    LibraryCase{"Microsoft ODBC Driver 18 for SQL Server", BraceDialect::Standard},
-                    LibraryCase{"", BraceDialect::Standard}));
+    testing::Values(LibraryCase{"debian12", "freetds v1.3.17", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"last13Verbatim", "freetds v1.3.20", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"first13Standard", "freetds v1.3.21", BraceDialect::Standard},
+                    LibraryCase{"later13", "freetds v1.3.100", BraceDialect::Standard},
+                    LibraryCase{"debian13", "freetds v1.4.10", BraceDialect::Standard},
+                    LibraryCase{"twoPartVersion", "freetds v1.2", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"old", "freetds v0.91.112", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"development", "freetds v1.5.dev.20240301", BraceDialect::Standard},
+                    LibraryCase{"versionMissing", "freetds v", BraceDialect::FreeTdsVerbatim},
+                    LibraryCase{"otherDriver", "Microsoft ODBC Driver 18 for SQL Server", BraceDialect::Standard},
+                    LibraryCase{"noMarker", "", BraceDialect::Standard}),
+    CaseName());
 
 // The driver the tests register as "SQL Server" is found where the driver
 // manager will load it from.

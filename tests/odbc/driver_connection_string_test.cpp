@@ -102,6 +102,7 @@ TEST(NulInValue, isNotCarried)
 }
 
 struct ServerCase {
+    const char* name;
     const char* typed;
     const char* sent;
 };
@@ -116,10 +117,11 @@ TEST_P(ServerValue, namesWhereToConnect)
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ServerValue,
-                         testing::Values(ServerCase{"127.0.0.1", "127.0.0.1,1433"}, ServerCase{"db.example", "db.example,1433"},
-                                         ServerCase{"127.0.0.1,1500", "127.0.0.1,1500"},
-                                         ServerCase{"HOST\\SQLEXPRESS", "HOST\\SQLEXPRESS"},
-                                         ServerCase{"", ""}));
+                         testing::Values(ServerCase{"address", "127.0.0.1", "127.0.0.1,1433"}, ServerCase{"hostName", "db.example", "db.example,1433"},
+                                         ServerCase{"withPort", "127.0.0.1,1500", "127.0.0.1,1500"},
+                                         ServerCase{"withInstance", "HOST\\SQLEXPRESS", "HOST\\SQLEXPRESS"},
+                                         ServerCase{"empty", "", ""}),
+                         CaseName());
 
 TEST(OrdinaryInput, keepsTheProgramsStringWithThePortAdded)
 {

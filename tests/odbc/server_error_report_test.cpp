@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "app/sites.h"
+#include "case_name.h"
 #include "fakes/form_harness.h"
 #include "job/server_error_report.h"
 
 namespace {
 
 struct ReportCase {
+    const char* name;
     std::int32_t number;
     std::string text;
 };
@@ -30,13 +32,14 @@ TEST_P(ServerErrorText, isTheOneBoxOfAFailedCheck)
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ServerErrorText,
-    testing::Values(ReportCase{13, "请登录" + Sites::kUpdate + "提交报错号:13"},
+    testing::Values(ReportCase{"runTimeError13", 13, "请登录" + Sites::kUpdate + "提交报错号:13"},
                     // Negative numbers other than the three known ones are not silent.
-                    ReportCase{-2147024891, "请登录" + Sites::kUpdate + "提交报错号:-2147024891"},
-                    ReportCase{-1, "请登录" + Sites::kUpdate + "提交报错号:-1"},
-                    ReportCase{DatabaseError::kFail, "连接服务器超时或MSSQL数据不存在,报错号:-2147467259"},
-                    ReportCase{DatabaseError::kAuthFailed, "登录帐号或密码失败!-2147217843"},
-                    ReportCase{DatabaseError::kErrorsInCommand,
-                               "没有找到具有该名的数据库，请确保正确地输入了名称!-2147217900"}));
+                    ReportCase{"unknownNegative", -2147024891, "请登录" + Sites::kUpdate + "提交报错号:-2147024891"},
+                    ReportCase{"minusOne", -1, "请登录" + Sites::kUpdate + "提交报错号:-1"},
+                    ReportCase{"cannotConnect", DatabaseError::kFail, "连接服务器超时或MSSQL数据不存在,报错号:-2147467259"},
+                    ReportCase{"loginRejected", DatabaseError::kAuthFailed, "登录帐号或密码失败!-2147217843"},
+                    ReportCase{"statementRefused", DatabaseError::kErrorsInCommand,
+                               "没有找到具有该名的数据库，请确保正确地输入了名称!-2147217900"}),
+    CaseName());
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "platform/odbc/sql_text.h"
 
 namespace {
@@ -14,6 +15,7 @@ std::vector<SQLWCHAR> units(std::u16string_view text)
 }
 
 struct TextCase {
+    const char* name;
     const char* utf8;
     std::u16string utf16;
 };
@@ -28,9 +30,10 @@ TEST_P(SqlTextRoundTrip, keepsEveryCharacter)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, SqlTextRoundTrip,
-                         testing::Values(TextCase{"", u""}, TextCase{"sales", u"sales"},
-                                         TextCase{"N'o''brien'", u"N'o''brien'"}, TextCase{"销售库", u"销售库"},
-                                         TextCase{"é¥", u"é¥"}, TextCase{"𠀀库😀", u"𠀀库😀"}));
+                         testing::Values(TextCase{"empty", "", u""}, TextCase{"ascii", "sales", u"sales"},
+                                         TextCase{"quotes", "N'o''brien'", u"N'o''brien'"}, TextCase{"chinese", "销售库", u"销售库"},
+                                         TextCase{"latin1", "é¥", u"é¥"}, TextCase{"beyondBmp", "𠀀库😀", u"𠀀库😀"}),
+                         CaseName());
 
 TEST(SqlTextFromProgram, refusesBytesThatAreNotUtf8)
 {
