@@ -22,13 +22,17 @@ std::optional<int> secondOfDay(const std::string& field)
 bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now,
            std::optional<std::int64_t> previousTick)
 {
+    const std::int64_t tick = now.serialSecond();
+    // A second already checked by an earlier tick (ticks can come less than
+    // a second apart) never runs twice.
+    if (previousTick && *previousTick == tick)
+        return false;
     const std::string clock = now.timeOfDay();
     for (const std::string& field : fields) {
         if (field == clock)
             return true;
     }
-    const std::int64_t tick = now.serialSecond();
-    if (!previousTick || *previousTick >= tick)
+    if (!previousTick || *previousTick > tick)
         return false;
     const std::int64_t midnight = tick - (now.hour * 3600 + now.minute * 60 + now.second);
     for (const std::string& field : fields) {

@@ -21,6 +21,18 @@ public:
         m_now = LocalDateTime::fromSerialSecond(m_now.serialSecond() + seconds);
         m_now.millisecond = ms;
     }
+    void advanceMilliseconds(long long ms)
+    {
+        const long long total = m_now.millisecond + ms;
+        long long seconds = total / 1000;
+        long long rest = total % 1000;
+        if (rest < 0) {
+            rest += 1000;
+            --seconds;
+        }
+        m_now = LocalDateTime::fromSerialSecond(m_now.serialSecond() + seconds);
+        m_now.millisecond = static_cast<int>(rest);
+    }
     void advanceMinutes(long long minutes) { advanceSeconds(minutes * 60); }
     void advanceHours(long long hours) { advanceSeconds(hours * 3600); }
     void advanceDays(long long days) { advanceSeconds(days * 86400); }

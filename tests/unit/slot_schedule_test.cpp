@@ -54,6 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         SlotCase{"outOfRangeFieldIsNotCaughtUp", {"24:00:00", "12:60:00"}, at(6, 0, 0, 0), at(6, 23, 0, 0), false},
         SlotCase{"clockSetBackOnlyMatchesExactly", kDefaults, at(6, 12, 30, 0), at(6, 11, 0, 0), false},
         SlotCase{"clockSetBackOntoASlot", kDefaults, at(6, 12, 30, 0), at(6, 12, 0, 0), true},
+        SlotCase{"secondTickInTheSlotSecond", kDefaults, at(6, 12, 0, 0), at(6, 12, 0, 0), false},
         SlotCase{"nothingPassedSinceThePreviousTick", kDefaults, at(6, 12, 0, 1), at(6, 12, 0, 2), false}),
     [](const ::testing::TestParamInfo<SlotCase>& param) { return param.param.name; });
 
