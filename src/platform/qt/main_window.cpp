@@ -313,6 +313,9 @@ void MainWindow::applyVisibility()
 
 void MainWindow::start()
 {
+    // The platform window exists before it is measured: where the platform
+    // knows the frame in advance, it is then part of the outer size.
+    create();
     const QScreen* screen = this->screen();
     if (screen) {
         const QSize area = screen->geometry().size();
