@@ -354,5 +354,7 @@ void MainWindow::unload()
 void MainWindow::onEnded()
 {
     hide();
-    QCoreApplication::exit(0);
+    // quit() rather than exit(): it does nothing once the event loop has
+    // returned, where exit() would make every later modal loop return at once.
+    QCoreApplication::quit();
 }
