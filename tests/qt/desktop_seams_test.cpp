@@ -161,6 +161,11 @@ struct TrashCase {
     bool folder;            // trash a folder rather than a file
 };
 
+void PrintTo(const TrashCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class Trash : public ::testing::TestWithParam<TrashCase> {};
 
 TEST_P(Trash, landsInTheFreedesktopPlace)

@@ -43,6 +43,11 @@ const ExitPath kExitPaths[] = {
     {"SessionEnd", [](WindowHarness&) { QCoreApplication::quit(); }},
 };
 
+void PrintTo(const ExitPath& path, std::ostream* out)
+{
+    *out << path.name;
+}
+
 class ExitPaths : public ::testing::TestWithParam<ExitPath> {};
 
 TEST_P(ExitPaths, endTheProgramAndRemoveTheTrayIcon)

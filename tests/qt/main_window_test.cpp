@@ -48,6 +48,11 @@ const Placement kPlacements[] = {
     {"Label12", "Form1", {304, 224, 138, 12}},
 };
 
+void PrintTo(const Placement& p, std::ostream* out)
+{
+    *out << p.control;
+}
+
 class Geometry : public ::testing::TestWithParam<Placement> {};
 
 TEST_P(Geometry, matchesTheTwipsTable)
