@@ -66,6 +66,7 @@ TEST(MessageBoxes, areModalWithTitleTextAndOkOnly)
             EXPECT_EQ(shown->icon(), QMessageBox::NoIcon);
             ASSERT_EQ(shown->buttons().size(), 1);
             EXPECT_EQ(shown->buttons()[0]->text(), QStringLiteral("确定"));
+            EXPECT_TRUE(shown->buttons()[0]->icon().isNull());
             EXPECT_TRUE(shown->isModal());
             EXPECT_EQ(shown->parentWidget(), windowVisible ? &w.window : nullptr);
             shown->buttons()[0]->click();

@@ -15,6 +15,8 @@ void QtMessageBox::show(const std::string& text, const std::string& title, int)
     QWidget* parent = m_owner && m_owner->isVisible() ? m_owner.data() : nullptr;
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    QAbstractButton* ok = box.button(QMessageBox::Ok);
+    ok->setText(QStringLiteral("确定"));
+    ok->setIcon(QIcon());
     box.exec();
 }

@@ -90,7 +90,11 @@ void QtTrayService::showWhenTrayAppears()
         return;
     m_trayWatch.stop();
     for (auto& [key, icon] : m_icons) {
-        // Hiding and showing again makes Qt look for the new tray.
+        // Qt's X11 tray follows a new notification area by itself, and the
+        // icon then has a place in it; elsewhere showing the icon again
+        // makes Qt look for the new tray.
+        if (!icon->geometry().isEmpty())
+            continue;
         icon->hide();
         icon->show();
     }
