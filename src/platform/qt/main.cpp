@@ -22,6 +22,12 @@
 
 int main(int argc, char* argv[])
 {
+    // Under Wayland a client can neither place its window nor read the
+    // mouse position, which centring and the tray menu need: XWayland can.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")
+        && qgetenv("XDG_SESSION_TYPE") == "wayland")
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ondrel"));
 
