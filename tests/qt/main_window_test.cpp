@@ -314,6 +314,49 @@ TEST(Window, clicksReachTheModel)
     EXPECT_EQ(w.h.messages.texts(), std::vector<std::string>{"暂无此功能!"});
 }
 
+TEST(Window, followsTheModelsPosition)
+{
+    WindowHarness w;
+    w.start();
+    w.h.form.Move(1500, 3000);
+    EXPECT_EQ(w.window.frameGeometry().topLeft(), QPoint(100, 200));
+    // Another change of the window leaves a position the operator chose alone.
+    w.window.move(40, 50);
+    w.h.form.setCaption(Form1::runningTitle());
+    EXPECT_EQ(w.window.frameGeometry().topLeft(), QPoint(40, 50));
+}
+
+TEST(Window, leavesTheTaskbarBehindATrayIconAndStaysUsable)
+{
+    WindowHarness w;
+    w.h.form.Form_Load();
+    w.start();
+    EXPECT_FALSE(w.window.windowFlags().testFlag(Qt::Tool));
+    w.h.form.iconm();
+    EXPECT_TRUE(w.window.windowFlags().testFlag(Qt::Tool));
+    EXPECT_TRUE(w.window.isVisible());
+
+    QTest::mouseClick(w.widget("Command5"), Qt::LeftButton);
+    EXPECT_FALSE(w.window.isVisible());
+    w.h.form.Form_MouseMove(0, 0, 515 * 15, 0);
+    EXPECT_TRUE(w.window.isVisible());
+    EXPECT_TRUE(w.widget("Command5")->isEnabled());
+}
+
+TEST(Window, isMinimisedWhereNoTrayCouldBringItBack)
+{
+    WindowHarness w;
+    w.h.tray.available = false;
+    w.h.form.Form_Load();
+    w.start();
+    QTest::mouseClick(w.widget("Command5"), Qt::LeftButton);
+    EXPECT_TRUE(w.window.isMinimized());
+    EXPECT_FALSE(w.window.windowFlags().testFlag(Qt::Tool));
+    w.h.form.mnuChange_Click();
+    EXPECT_FALSE(w.window.isMinimized());
+    EXPECT_TRUE(w.window.isVisible());
+}
+
 TEST(Window, screenshot)
 {
     WindowHarness w;
