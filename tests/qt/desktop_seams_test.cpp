@@ -98,17 +98,6 @@ TEST(TrayMenu, offersTheModelsItemsAndReturnsTheChoice)
     EXPECT_EQ(windowSystem.popupMenu(), "");
 }
 
-TEST(WindowSystem, measuresInTwips)
-{
-    WindowHarness w;
-    w.start();
-    QtWindowSystem windowSystem;
-    windowSystem.attach(&w.window, &w.h.form.mnuPopUp);
-    EXPECT_FLOAT_EQ(windowSystem.twipsPerPixelX(), 15.0f);
-    EXPECT_FLOAT_EQ(windowSystem.windowWidthTwips(), static_cast<float>(w.window.frameGeometry().width() * 15));
-    EXPECT_FLOAT_EQ(windowSystem.screenHeightTwips(), static_cast<float>(w.window.screen()->size().height() * 15));
-}
-
 // Takes the place of the desktop's browser.
 class UrlRecorder final : public QObject {
     Q_OBJECT

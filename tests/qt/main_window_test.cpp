@@ -12,7 +12,6 @@
 #include <QRadioButton>
 
 #include "app/sites.h"
-#include "platform/qt/caption_label.h"
 #include "window_harness.h"
 
 namespace {
@@ -142,15 +141,6 @@ TEST(Window, linkLabelsAreUnderlinedNinePointSongti)
         EXPECT_TRUE(font.underline()) << name;
     }
     EXPECT_FALSE(w.widget("Label1")->font().underline());
-}
-
-TEST(Window, labelsKeepTheirStrokesAndUnderlineInside)
-{
-    // 12-pixel labels: the baseline leaves room below it; taller labels
-    // start at the top as the original's do.
-    const QFontMetrics metrics(QFont(QStringLiteral("WenQuanYi Zen Hei"), 9));
-    EXPECT_EQ(CaptionLabel::baselineFor(metrics, 12), 10);
-    EXPECT_EQ(CaptionLabel::baselineFor(metrics, 40), metrics.ascent());
 }
 
 TEST(Window, optionButtonsCanShowNeitherSelected)

@@ -266,7 +266,10 @@ void MainWindow::renderCombo(const ComboBox& combo, QComboBox* widget, bool refi
 void MainWindow::renderWindow()
 {
     setWindowTitle(qs(m_form.caption()));
-    setWindowIcon(Icons::forPicture(m_form.icon()));
+    if (m_icon != m_form.icon()) {
+        m_icon = m_form.icon();
+        setWindowIcon(Icons::forPicture(*m_icon));
+    }
 
     const bool inTaskbar = m_form.showInTaskbar();
     if (m_inTaskbar != inTaskbar)

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "app/picture.h"
+
 class Control;
 class ComboBox;
 class Form1;
@@ -50,6 +52,7 @@ private:
     bool m_started = false;
     // What of the model's window state has been rendered, so that a change
     // of one property does not undo what the operator did to another.
+    std::optional<Icon> m_icon;
     std::optional<bool> m_inTaskbar;
     std::optional<std::pair<float, float>> m_position;
     std::optional<std::pair<bool, bool>> m_shownState;
