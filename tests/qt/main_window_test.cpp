@@ -342,6 +342,16 @@ TEST(Window, isMinimisedWhereNoTrayCouldBringItBack)
     QTest::mouseClick(w.widget("Command5"), Qt::LeftButton);
     EXPECT_TRUE(w.window.isMinimized());
     EXPECT_FALSE(w.window.windowFlags().testFlag(Qt::Tool));
+
+    // The operator restores it from the taskbar; "托盘" works again.
+    w.window.showNormal();
+    EXPECT_FALSE(w.h.form.minimized());
+    EXPECT_TRUE(w.widget("Command5")->isEnabled());
+    EXPECT_EQ(w.h.form.mnuChange.caption(), "隐藏托盘");
+    QTest::mouseClick(w.widget("Command5"), Qt::LeftButton);
+    EXPECT_TRUE(w.window.isMinimized());
+
+    // The tray menu's "显示窗口" brings it back as well.
     w.h.form.mnuChange_Click();
     EXPECT_FALSE(w.window.isMinimized());
     EXPECT_TRUE(w.window.isVisible());

@@ -342,6 +342,18 @@ void MainWindow::relayTrayMessage(int code)
     });
 }
 
+void MainWindow::changeEvent(QEvent* event)
+{
+    // Brought back from the taskbar by the operator (where there is no tray
+    // icon to do it); the model ignores a restore it made itself.
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if (change->oldState().testFlag(Qt::WindowMinimized) && !isMinimized())
+            runGuarded("restore", [&] { m_form.RestoredFromTaskbar(); });
+    }
+    QWidget::changeEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The close box is an exit like "退出": it is never refused.

@@ -33,6 +33,7 @@ public:
     QWidget* widgetFor(const Control& control) const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
