@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   unixodbc unixodbc-dev tdsodbc freetds-bin
   libgtest-dev googletest
   fonts-wqy-zenhei

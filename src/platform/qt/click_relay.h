@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+
+class Control;
+
+// Turns a left-button release inside a widget that has no clicked signal of
+// its own (labels, frames) into a click of its control.
+class ClickRelay final : public QObject {
+public:
+    ClickRelay(Control& control, QObject* parent);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Control& m_control;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "app/picture.h"
+
+class Control;
+class ComboBox;
+class Form1;
+class QComboBox;
+
+// The window on the screen. It renders the model's controls and window
+// state, turns the operator's input into the model's events, and ends the
+// program when the model says so.
+class MainWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(Form1& form, QWidget* parent = nullptr);
+
+    // Centres the window on its screen, shows it and gives the first control
+    // of the focus order the keyboard focus.
+    void start();
+
+    // A mouse event of the tray icon, as the shell's message code; it reaches
+    // the window's handler the way the shell's callback would deliver it.
+    void relayTrayMessage(int code);
+
+    // The widget that renders a control.
+    QWidget* widgetFor(const Control& control) const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    QWidget* createWidget(Control& control, QWidget* parent);
+    void render(const Control& control);
+    void renderCombo(const ComboBox& combo, QComboBox* widget, bool refill);
+    void renderWindow();
+    void applyTaskbarEntry(bool inTaskbar);
+    void applyVisibility();
+    void unload();
+    void onEnded();
+
+    Form1& m_form;
+    float m_twipsPerPixel;
+    std::map<const Control*, QWidget*> m_widgets;
+    bool m_started = false;
+    // What of the model's window state has been rendered, so that a change
+    // of one property does not undo what the operator did to another.
+    std::optional<Icon> m_icon;
+    std::optional<bool> m_inTaskbar;
+    std::optional<std::pair<float, float>> m_position;
+    std::optional<std::pair<bool, bool>> m_shownState;
+};
