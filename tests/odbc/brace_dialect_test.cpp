@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "case_name.h"
+#include "fakes/temp_folder.h"
 #include "platform/odbc/brace_dialect.h"
 #include "platform/odbc/driver_library.h"
 
@@ -50,6 +53,34 @@ TEST(DriverLibrary, isFoundThroughOdbcinst)
 TEST(DriverLibrary, missingFileReadsAsStandard)
 {
     EXPECT_EQ(braceDialectOfLibrary("/nonexistent/libnothing.so"), BraceDialect::Standard);
+}
+
+void writeLibrary(const std::filesystem::path& path, const std::string& version)
+{
+    std::ofstream(path, std::ios::binary) << std::string("\x7f" "ELF\0\0", 6) << version << std::string("\0tail", 5);
+}
+
+// The answer is kept between connections, but never past a change of the file.
+TEST(DriverLibrary, aReplacedOrRewrittenLibraryIsReadAgain)
+{
+    TempFolder temp;
+    const auto library = temp.path() / "libtdsodbc.so";
+    writeLibrary(library, "freetds v1.3.17");
+    EXPECT_EQ(braceDialectOfLibrary(library), BraceDialect::FreeTdsVerbatim);
+    EXPECT_EQ(braceDialectOfLibrary(library), BraceDialect::FreeTdsVerbatim);
+
+    // An upgrade puts a new file in its place.
+    writeLibrary(temp.path() / "new.so", "freetds v1.4.10");
+    std::filesystem::rename(temp.path() / "new.so", library);
+    EXPECT_EQ(braceDialectOfLibrary(library), BraceDialect::Standard);
+
+    // Written over in place.
+    writeLibrary(library, "freetds v1.2");
+    EXPECT_EQ(braceDialectOfLibrary(library), BraceDialect::FreeTdsVerbatim);
+
+    writeLibrary(temp.path() / "other.so", "freetds v1.3.21");
+    EXPECT_EQ(braceDialectOfLibrary(temp.path() / "other.so"), BraceDialect::Standard);
+    EXPECT_EQ(braceDialectOfLibrary(library), BraceDialect::FreeTdsVerbatim);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "platform/odbc/brace_dialect.h"
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cctype>
 #include <fstream>
-#include <iterator>
+#include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -35,7 +38,34 @@ BraceDialect braceDialectOf(std::string_view bytes)
 
 BraceDialect braceDialectOfLibrary(const std::filesystem::path& driverLibrary)
 {
+    // Every connection asks, and reading the library costs more than a login
+    // on loopback: the answer is kept for as long as the file is the same
+    // (an upgrade of the driver replaces it while the program runs).
+    struct Seen {
+        std::filesystem::path path;
+        dev_t device;
+        ino_t inode;
+        off_t size;
+        timespec modified;
+        BraceDialect dialect;
+    };
+    static std::mutex guard;
+    static std::optional<Seen> seen;
+
+    struct stat info {};
+    if (::stat(driverLibrary.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return braceDialectOf({});
+    const std::lock_guard<std::mutex> lock(guard);
+    if (seen && seen->path == driverLibrary && seen->device == info.st_dev && seen->inode == info.st_ino
+        && seen->size == info.st_size && seen->modified.tv_sec == info.st_mtim.tv_sec
+        && seen->modified.tv_nsec == info.st_mtim.tv_nsec)
+        return seen->dialect;
+
     std::ifstream file(driverLibrary, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return braceDialectOf(bytes);
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    const BraceDialect dialect = braceDialectOf(bytes);
+    seen = Seen{driverLibrary, info.st_dev, info.st_ino, info.st_size, info.st_mtim, dialect};
+    return dialect;
 }
