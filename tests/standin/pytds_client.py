@@ -6,6 +6,7 @@ usage: pytds_client.py PORT USER PASSWORD DATABASE MODE [SQL [PARAM]]
 MODE: login | query | backup | transaction-backup
 """
 import json
+import os
 import sys
 
 import pytds
@@ -20,7 +21,8 @@ def main():
         # autocommit off is the DB-API default: pytds then opens a transaction.
         autocommit = mode != "transaction-backup"
         with pytds.connect(server="127.0.0.1", port=int(port), user=user, password=password,
-                           database=database or None, login_timeout=10, autocommit=autocommit) as conn:
+                           database=database or None, autocommit=autocommit,
+                           login_timeout=int(os.environ.get("LOGIN_TIMEOUT", "10"))) as conn:
             if mode == "login":
                 pass
             with conn.cursor() as cursor:

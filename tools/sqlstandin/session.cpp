@@ -81,13 +81,11 @@ Session::Next Session::dispatch(const TdsMessage& message) {
 
 bool Session::flush() {
     const auto bytes = tokens_.take();
-    replyStarted_ = true;
     return channel_.send(tds::kReply, bytes, false);
 }
 
 bool Session::finishReply() {
     const auto bytes = tokens_.take();
-    replyStarted_ = false;
     return channel_.send(tds::kReply, bytes, true);
 }
 
