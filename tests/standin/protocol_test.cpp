@@ -145,7 +145,7 @@ TEST(StandinProtocol, AnAttentionIsAnsweredWithTheAttentionBit) {
     EXPECT_EQ(server.log().back().kind, "attention");
 }
 
-TEST(StandinProtocol, AFailedLoginEndsWithTheErrorBitAndACloseConnection) {
+TEST(StandinProtocol, AFailedLoginEndsWithTheErrorBitAndAClosedConnection) {
     StandinServer server;
     RawTdsClient client(server.port());
     client.send(0x10, RawTdsClient::login7("sa", "wrong", "", 0x74000004, 4096));
