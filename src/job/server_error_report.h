@@ -10,9 +10,9 @@ namespace ServerErrorReport {
 // server method (not one of the data-access component).
 inline constexpr std::int32_t kInternalError = 51;
 
-// The message for the number: one of the three known failures, or the
-// general text asking the operator to report the number. Never silent: an
-// unknown negative number gets the general text too.
+// The message for the number: one of the known failures, or the general
+// text asking the operator to report the number. Never silent: an unknown
+// negative number gets the general text too.
 std::string message(std::int32_t number);
 
 } // namespace ServerErrorReport

@@ -12,6 +12,9 @@ public:
     static constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005);
     static constexpr std::int32_t kAuthFailed = static_cast<std::int32_t>(0x80040E4D);
     static constexpr std::int32_t kErrorsInCommand = static_cast<std::int32_t>(0x80040E14);
+    // A connection value the driver cannot be handed intact (DB_E_ERRORSOCCURRED,
+    // what the Windows layer reports for a connection property it cannot take).
+    static constexpr std::int32_t kValueNotCarried = static_cast<std::int32_t>(0x80040E21);
 
     DatabaseError(std::int32_t number, std::string sqlState, long nativeError, const std::string& message)
         : std::runtime_error(message)

@@ -78,7 +78,7 @@ TEST_P(NotCarried, failBeforeConnecting)
         DriverConnectionString::forDriver(model, BraceDialect::FreeTdsVerbatim);
         FAIL() << "carried " << model;
     } catch (const DatabaseError& error) {
-        EXPECT_EQ(error.number(), DatabaseError::kFail);
+        EXPECT_EQ(error.number(), DatabaseError::kValueNotCarried);
         const std::string field = login.user == "sa" ? "'pwd'" : "'uid'";
         EXPECT_NE(std::string(error.what()).find(field), std::string::npos) << error.what();
         EXPECT_EQ(std::string(error.what()).find(login.user == "sa" ? login.password : login.user), std::string::npos);

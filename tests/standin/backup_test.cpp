@@ -101,6 +101,8 @@ struct Refusal {
     std::string first;  // PATH stands for the resolved path
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.database << " to " << r.path; }
+
 class BackupRefusals : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(BackupRefusals, ReportTheServersErrorsAndLeaveNothingBehind) {

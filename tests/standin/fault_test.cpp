@@ -39,7 +39,7 @@ TEST(StandinFaults, TheFirstLoginsCanBeRefused) {
 }
 
 TEST(StandinFaults, LoginsAreRefusedForAWhileAfterStartUp) {
-    StandinServer server(faults({"--refuse-logins-for", "1500"}));
+    StandinServer server(faults({"--refuse-logins-for", "2500"}));
     useProjectOdbcDrivers();
     OdbcSession first;
     EXPECT_FALSE(first.connect(standinConnectionString(server)).ok());

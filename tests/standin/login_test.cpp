@@ -8,7 +8,7 @@ namespace {
 
 StandinOptions withDatabases() {
     StandinOptions o;
-    o.logins = {"sa:Secret#1", "backup_operator:Se;cr}et"};
+    o.logins = {"sa:Secret#1", "backup_operator:Se;cr}et", "备份员:密码#1"};
     o.databases = {"Sales:256KB", "销售:256KB"};
     return o;
 }
@@ -19,6 +19,8 @@ struct LoginCase {
     std::string database;
     std::vector<int> errors;   // empty: the login succeeds
 };
+
+void PrintTo(const LoginCase& c, std::ostream* os) { *os << c.name; }
 
 class Logins : public ::testing::TestWithParam<LoginCase> {};
 
@@ -55,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LoginCase{"DatabaseIgnoresCase", "sa:Secret#1", "SALES", {}},
                       LoginCase{"ChineseDatabase", "sa:Secret#1", "销售", {}},
                       LoginCase{"BracedPasswordWithSemicolonAndBrace", "backup_operator:Se;cr}et", "", {}},
+                      LoginCase{"ChineseLoginAndPassword", "备份员:密码#1", "", {}},
                       LoginCase{"PasswordIsCaseSensitive", "sa:secret#1", "", {18456}},
                       LoginCase{"UnknownUser", "nobody:Secret#1", "", {18456}},
                       // Sent as 4060 then 18456; FreeTDS ranks diagnostics by severity.

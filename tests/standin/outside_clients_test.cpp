@@ -2,158 +2,258 @@
 // conversations through tsql (FreeTDS's own client), isql (unixODBC) and
 // python3-tds (an independent implementation of TDS).
 
-#include "json_value.h"
 #include "run_program.h"
 #include "standin_inspection.h"
 #include "standin_test_support.h"
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <thread>
+#include <tuple>
+
+namespace fs = std::filesystem;
+
 namespace {
 
-using ondrel::test::JsonValue;
-using ondrel::test::ProgramResult;
 using ondrel::test::runProgram;
 
-StandinOptions withSales() {
-    StandinOptions o;
-    o.databases = {"Sales:512KB", "销售:256KB"};
-    return o;
+enum class Client { Tsql, Isql, Python };
+
+const char* clientName(Client c) {
+    switch (c) {
+    case Client::Tsql: return "Tsql";
+    case Client::Isql: return "Isql";
+    case Client::Python: return "PythonTds";
+    }
+    return "";
 }
 
-ProgramResult tsql(const StandinServer& server, const std::string& input, const std::string& password = "Secret#1") {
-    return runProgram({"tsql", "-H", "127.0.0.1", "-p", std::to_string(server.port()), "-U", "sa", "-P", password}, input,
-                      std::chrono::seconds(30), {"LC_ALL=C.UTF-8"});
+// A statement; "?" marks a parameter, which pytds binds itself and which
+// tsql and isql (unable to bind) send through EXEC sp_executesql.
+struct Sql {
+    Sql(std::string t, std::vector<std::string> p = {}) : text(std::move(t)), params(std::move(p)) {}
+    std::string text;
+    std::vector<std::string> params;
+};
+
+struct Limits {
+    std::string password = "Secret#1";
+    int loginTimeout = 10;
+    int queryTimeout = 0;
+};
+
+struct ClientRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
 }
 
-ProgramResult isql(const StandinServer& server, const std::string& input, const std::string& password = "Secret#1") {
-    const std::string connection = "Driver={SQL Server};Server=" + server.serverField() + ";UID=sa;PWD=" + password +
-                                   ";ClientCharset=UTF-8;";
-    return runProgram({"isql", "-v", "-b", "-k", connection}, input, std::chrono::seconds(30),
-                      {"ODBCSYSINI=" ONDREL_ODBCSYSINI, "LC_ALL=C.UTF-8"});
+std::string withNamedParameters(const Sql& sql) {
+    if (sql.params.empty()) return sql.text;
+    std::string text;
+    std::string declaration;
+    std::string values;
+    int n = 0;
+    for (char c : sql.text) {
+        if (c != '?') {
+            text += c == '\'' ? std::string("''") : std::string(1, c);
+            continue;
+        }
+        const std::string name = "@P" + std::to_string(++n);
+        text += name;
+        declaration += (n > 1 ? "," : "") + name + " nvarchar(4000)";
+        values += ", " + name + " = N'" + sql.params.at(static_cast<std::size_t>(n - 1)) + "'";
+    }
+    return "exec sp_executesql N'" + text + "', N'" + declaration + "'" + values;
 }
 
-JsonValue python(const StandinServer& server, const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {"/usr/bin/python3", STANDIN_PYTDS_CLIENT, std::to_string(server.port())};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const ProgramResult run = runProgram(argv, {}, std::chrono::seconds(30), {"PYTHONIOENCODING=utf-8"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    return JsonValue::parse(run.out.empty() ? "{}" : run.out);
+// Time-outs reach tsql and isql through FreeTDS's configuration file; a
+// login time-out only when they name its server entry (tsql -S, isql
+// Servername=): given host and port directly, both wait 60 s.
+std::string freetdsConf(const StandinServer& server, const Limits& limits) {
+    const fs::path file = server.backupDir().parent_path() / "freetds.conf";
+    const std::string timeouts = "\tconnect timeout = " + std::to_string(limits.loginTimeout) + "\n" +
+                                 (limits.queryTimeout > 0 ? "\ttimeout = " + std::to_string(limits.queryTimeout) + "\n" : "");
+    std::ofstream(file) << "[global]\n" << timeouts << "[standin]\n\thost = 127.0.0.1\n\tport = " << server.port() << "\n"
+                        << timeouts;
+    return "FREETDSCONF=" + file.string();
 }
 
-const std::string kExists = "select name, dbid from master.dbo.sysdatabases where name = ";
-const std::string kExecExists = "exec sp_executesql N'" "select name, dbid from master.dbo.sysdatabases where name = @db'" ", N'@db nvarchar(128)', @db = N'";
-
-TEST(Tsql, LogsInAndRunsTheExistenceQueryAsLiteralAndParameter) {
-    StandinServer server(withSales());
-    const auto run = tsql(server, kExists + "N'sales'\ngo\n" + kExecExists + "销售'\ngo\nselect 1\ngo\nexit\n");
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
-    EXPECT_TRUE(contains(run.out, "Sales\t5")) << run.out;
-    EXPECT_TRUE(contains(run.out, "销售\t6")) << run.out;
-    EXPECT_EQ(server.statements().size(), 3u);
+ClientRun runClient(Client client, const StandinServer& server, const std::vector<Sql>& statements, const Limits& limits = {}) {
+    // tsql never gives up on an unanswered login (it counts the seconds), so
+    // with a login time-out set every client is stopped a little after it.
+    const bool defaultLogin = limits.loginTimeout == Limits{}.loginTimeout;
+    const auto timeout = std::chrono::seconds(defaultLogin ? 60 : limits.loginTimeout + 3);
+    ondrel::test::ProgramResult r;
+    if (client == Client::Tsql) {
+        std::string input;
+        for (const Sql& s : statements) input += withNamedParameters(s) + "\ngo\n";
+        std::vector<std::string> argv = {"tsql", "-H", "127.0.0.1", "-p", std::to_string(server.port())};
+        if (!defaultLogin) argv = {"tsql", "-S", "standin"};
+        argv.insert(argv.end(), {"-U", "sa", "-P", limits.password});
+        r = runProgram(argv, input + "exit\n", timeout, {"LC_ALL=C.UTF-8", freetdsConf(server, limits)});
+    } else if (client == Client::Isql) {
+        std::string input;
+        for (const Sql& s : statements) input += withNamedParameters(s) + "\n";
+        std::string connection = "Driver={SQL Server};" +
+                                 (defaultLogin ? "Server=" + server.serverField() : std::string("Servername=standin")) +
+                                 ";UID=sa;PWD=" + limits.password + ";ClientCharset=UTF-8;";
+        if (limits.queryTimeout > 0) connection += "Timeout=" + std::to_string(limits.queryTimeout) + ";";
+        r = runProgram({"isql", "-v", "-b", "-k", connection}, input, timeout,
+                       {"ODBCSYSINI=" ONDREL_ODBCSYSINI, "LC_ALL=C.UTF-8", freetdsConf(server, limits)});
+    } else {
+        std::string list;
+        for (const Sql& s : statements) {
+            std::string params;
+            for (const std::string& p : s.params) params += (params.empty() ? "" : ",") + jsonString(p);
+            list += (list.empty() ? "" : ",") + std::string("{\"sql\":") +
+                    jsonString(std::regex_replace(s.text, std::regex("\\?"), "%s")) + ",\"params\":[" + params + "]}";
+        }
+        const std::string request = "{\"port\":" + std::to_string(server.port()) + ",\"user\":\"sa\",\"password\":" +
+                                    jsonString(limits.password) + ",\"login_timeout\":" +
+                                    std::to_string(limits.loginTimeout) + ",\"timeout\":" +
+                                    std::to_string(limits.queryTimeout) + ",\"statements\":[" + list + "]}";
+        r = runProgram({"/usr/bin/python3", STANDIN_PYTDS_CLIENT}, request, timeout, {"PYTHONIOENCODING=utf-8"});
+    }
+    return ClientRun{r.exitCode, r.out + r.err};
 }
 
-TEST(Tsql, IsRefusedWithAWrongPassword) {
-    StandinServer server(withSales());
-    const auto run = tsql(server, "select 1\ngo\nexit\n", "wrong");
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_TRUE(contains(run.out + run.err, "Login failed for user 'sa'.")) << run.out << run.err;
-}
+struct Scenario {
+    const char* name;
+    std::vector<std::string> switches;
+    std::vector<Sql> statements;
+    Limits limits;
+    std::vector<std::string> expected;        // texts every client shows
+    std::map<std::string, std::size_t> sets;  // backup files left, and their sets
+    bool loggedIn = true;
+    bool cancelled = false;                   // the client gives up mid-statement
+};
 
-TEST(Tsql, ShowsTheServersErrors) {
-    StandinServer server(withSales());
-    const auto run = tsql(server, "frobnicate\ngo\nselect 'open\ngo\nselect [" + std::string(130, 'x') +
-                                      "]\ngo\nbackup database Nowhere to disk='x.bak'\ngo\nexit\n");
-    const std::string all = run.out + run.err;
-    for (const char* expected : {"Msg 102 (severity 15", "Incorrect syntax near 'frobnicate'.", "Msg 105 (severity 15",
-                                 "Msg 103 (severity 15", "Msg 911 (severity 16", "Msg 3013 (severity 16"})
-        EXPECT_TRUE(contains(all, expected)) << expected << "\n" << all;
-}
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+void PrintTo(Client c, std::ostream* os) { *os << clientName(c); }
 
-TEST(Tsql, BacksUpADatabase) {
-    StandinServer server(withSales());
-    const auto run = tsql(server, "backup database [销售] to disk = N'tsql.bak'\ngo\nexit\n");
-    EXPECT_TRUE(contains(run.out + run.err, "Msg 3014")) << run.out << run.err;
-    const StandinInspection inspection = inspectBackup(server.backupDir() / "tsql.bak");
-    EXPECT_EQ(inspection.exitCode, 0);
-    EXPECT_EQ(inspection.sets.at(0).database, "销售");
-}
+class OutsideClients : public ::testing::TestWithParam<std::tuple<Client, Scenario>> {};
 
-TEST(Isql, LogsInAndRunsTheExistenceQueryAsLiteralAndParameter) {
-    StandinServer server(withSales());
-    const auto run = isql(server, kExists + "N'SALES'\n" + kExecExists + "销售'\n");
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
-    EXPECT_TRUE(contains(run.out, "| Sales")) << run.out;
-    EXPECT_TRUE(contains(run.out, "| 销售")) << run.out;
-    EXPECT_EQ(server.statements(), (std::vector<std::string>{kExists + "N'SALES'", kExecExists + "销售'"}));
-}
+TEST_P(OutsideClients, SeeWhatSqlServerWouldShowThem) {
+    const auto& [client, scenario] = GetParam();
+    StandinOptions options;
+    options.databases = {"Sales:512KB", "销售:256KB"};
+    options.extraArgs = scenario.switches;
+    StandinServer server(options);
+    const ClientRun run = runClient(client, server, scenario.statements, scenario.limits);
+    for (const std::string& text : scenario.expected) EXPECT_TRUE(contains(run.output, text)) << text << "\n---\n" << run.output;
 
-TEST(Isql, IsRefusedWithAWrongPassword) {
-    StandinServer server(withSales());
-    const auto run = isql(server, "select 1\n", "wrong");
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_TRUE(contains(run.out + run.err, "Login failed for user 'sa'.")) << run.out << run.err;
-}
+    if (scenario.cancelled) {
+        // tsql hangs up at its time-out; isql and pytds send ATTENTION. The
+        // stand-in logs either once it has removed the partial set.
+        for (int i = 0; i < 400 && server.log().back().kind != "disconnect"; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto kinds = server.log();
+        EXPECT_EQ(kinds.at(2).kind, client == Client::Tsql ? "disconnect" : "attention") << kinds.at(2).raw;
+    }
 
-TEST(Isql, ShowsTheServersErrorsAndBacksUp) {
-    StandinServer server(withSales());
-    const auto run = isql(server, "frobnicate\nselect N'open\nbackup database Nowhere to disk='x.bak'\n"
-                                  "backup database Sales to disk = 'isql.bak'\n");
-    const std::string all = run.out + run.err;
-    for (const char* expected :
-         {"[FreeTDS][SQL Server]Incorrect syntax near 'frobnicate'.",
-          "Unclosed quotation mark after the character string 'open'.",
-          "Database 'Nowhere' does not exist. Make sure that the name is entered correctly.",
-          "BACKUP DATABASE is terminating abnormally."})
-        EXPECT_TRUE(contains(all, expected)) << expected << "\n" << all;
-    EXPECT_EQ(inspectBackup(server.backupDir() / "isql.bak").exitCode, 0);
-}
+    std::map<std::string, std::size_t> sets;
+    for (const auto& entry : fs::directory_iterator(server.backupDir()))
+        sets[entry.path().filename().string()] = inspectBackup(entry.path()).sets.size();
+    EXPECT_EQ(sets, scenario.sets) << run.output;
 
-TEST(PythonTds, LogsInOrIsRefused) {
-    StandinServer server(withSales());
-    EXPECT_TRUE(python(server, {"sa", "Secret#1", "销售", "login"}).find("ok")->asBool());
-    const JsonValue bad = python(server, {"sa", "wrong", "", "login"});
-    EXPECT_FALSE(bad.find("ok")->asBool());
-    EXPECT_EQ(bad.find("number")->asNumber(), 18456);
-    // pytds reports the last message of a failure: 18456 after 4060.
-    const JsonValue noDb = python(server, {"sa", "Secret#1", "Nowhere", "login"});
-    EXPECT_FALSE(noDb.find("ok")->asBool());
-    EXPECT_EQ(noDb.find("number")->asNumber(), 18456);
-}
-
-TEST(PythonTds, RunsTheExistenceQueryAsLiteralAndParameter) {
-    StandinServer server(withSales());
-    const JsonValue literal = python(server, {"sa", "Secret#1", "", "query", kExists + "N'sales  '"});
-    ASSERT_EQ(literal.find("rows")->asArray().size(), 1u);
-    EXPECT_EQ(literal.find("rows")->asArray()[0].asArray()[0].asString(), "Sales");
-    const JsonValue bound = python(server, {"sa", "Secret#1", "", "query", kExists + "%s", "销售"});
-    ASSERT_EQ(bound.find("rows")->asArray().size(), 1u);
-    EXPECT_EQ(bound.find("rows")->asArray()[0].asArray()[1].asString(), "6");
-    EXPECT_EQ(server.statements().back(), kExists + "@P1");
-    EXPECT_EQ(server.log().back().kind, "disconnect");
-}
-
-TEST(PythonTds, ReceivesTheServersErrors) {
-    StandinServer server(withSales());
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"frobnicate", 102}, {"select 'open", 102}, {"select [" + std::string(130, 'x') + "]", 103},
-        {"backup database Nowhere to disk = 'x.bak'", 3013}};
-    for (const auto& [sql, number] : cases) {
-        const JsonValue r = python(server, {"sa", "Secret#1", "", "query", sql});
-        EXPECT_FALSE(r.find("ok")->asBool()) << sql;
-        EXPECT_EQ(r.find("number")->asNumber(), number) << sql << ": " << r.stringOr("text");
+    const auto log = server.log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front().kind, "login");
+    EXPECT_EQ(log.front().ok, scenario.loggedIn);
+    if (!scenario.loggedIn) {
+        EXPECT_TRUE(server.statements().empty());
     }
 }
 
-TEST(PythonTds, BacksUpOnlyOutsideATransaction) {
-    StandinServer server(withSales());
-    const JsonValue ok = python(server, {"sa", "Secret#1", "", "backup", "backup database Sales to disk = N'py.bak'"});
-    EXPECT_TRUE(ok.find("ok")->asBool()) << ok.stringOr("text");
-    EXPECT_EQ(inspectBackup(server.backupDir() / "py.bak").exitCode, 0);
-    const JsonValue refused =
-        python(server, {"sa", "Secret#1", "", "transaction-backup", "backup database Sales to disk = N'tx.bak'"});
-    // 3021 then 3013; pytds reports the last.
-    EXPECT_FALSE(refused.find("ok")->asBool());
-    EXPECT_EQ(refused.find("number")->asNumber(), 3013);
-    EXPECT_FALSE(std::filesystem::exists(server.backupDir() / "tx.bak"));
+const std::string kExists = "select name, dbid from master.dbo.sysdatabases where name = ";
+const std::string kLong(130, 'x');
+
+const Scenario kScenarios[] = {
+    {"ExistenceAsLiteral", {}, {{kExists + "N'sales  '"}}, {}, {"Sales"}, {}},
+    {"ExistenceAsParameter", {}, {{kExists + "?", {"销售"}}}, {}, {"销售"}, {}},
+    {"WrongPassword", {}, {{"select 1"}}, {"wrong"}, {"Login failed for user 'sa'."}, {}, false},
+    {"StatementErrors",
+     {},
+     {{"frobnicate"}, {"select N'open"}, {"select [" + kLong + "]"}},
+     {},
+     {"Incorrect syntax near 'frobnicate'.", "Unclosed quotation mark after the character string 'open",
+      "The identifier that starts with '" + kLong.substr(0, 128) + "' is too long. Maximum length is 128."},
+     {}},
+    {"Backup",
+     {},
+     {{"backup database Sales to disk = N'c.bak'"}},
+     {},
+     {"Processed 64 pages for database 'Sales', file 'Sales' on file 1.",
+      "Processed 2 pages for database 'Sales', file 'Sales_log' on file 1.",
+      "BACKUP DATABASE successfully processed 66 pages in "},
+     {{"c.bak", 1}}},
+    {"BackupAppends",
+     {},
+     {{"backup database [销售] to disk = N'twice.bak'"}, {"backup database [销售] to disk = N'twice.bak'"}},
+     {},
+     {"Processed 32 pages for database '销售', file '销售' on file 2."},
+     {{"twice.bak", 2}}},
+    {"BackupOfAnUnknownDatabase",
+     {},
+     {{"backup database Nowhere to disk = N'x.bak'"}},
+     {},
+     {"Database 'Nowhere' does not exist. Make sure that the name is entered correctly.",
+      "BACKUP DATABASE is terminating abnormally."},
+     {}},
+    {"BackupToAMissingFolder",
+     {},
+     {{"backup database Sales to disk = N'missing/x.bak'"}},
+     {},
+     {"Operating system error 3(The system cannot find the path specified.).", "BACKUP DATABASE is terminating abnormally."},
+     {}},
+    {"BackupOnAFullDisk",
+     {"--disk-full"},
+     {{"backup database Sales to disk = N'full.bak'"}},
+     {},
+     {"failed: 112(There is not enough space on the disk.)", "BACKUP DATABASE is terminating abnormally."},
+     {}},
+    {"SlowBackup", {"--slow-backup", "800"}, {{"backup database Sales to disk = N's.bak'"}}, {}, {"successfully processed"}, {{"s.bak", 1}}},
+    {"QueryTimeOutMidBackup", {"--slow-backup", "8000"}, {{"backup database Sales to disk = N't.bak'"}}, {"Secret#1", 10, 1}, {}, {}, true, true},
+    {"ConnectionDroppedMidBackup", {"--drop-connection-on", "backup database"}, {{"backup database Sales to disk = N'd.bak'"}}, {}, {}, {}},
+    {"LoginNeverAnswered", {"--never-answer-login"}, {{"select 1"}}, {"Secret#1", 2, 0}, {}, {}, false},
+    {"LoginRefused", {"--refuse-logins", "1"}, {{"select 1"}}, {}, {"Login failed for user 'sa'."}, {}, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Standin, OutsideClients,
+                         ::testing::Combine(::testing::Values(Client::Tsql, Client::Isql, Client::Python),
+                                            ::testing::ValuesIn(kScenarios)),
+                         [](const auto& test) {
+                             return std::string(clientName(std::get<0>(test.param))) + "_" + std::get<1>(test.param).name;
+                         });
+
+TEST(OutsideClients, PythonTdsOpensATransactionInWhichBackupIsRefused) {
+    // pytds leaves autocommit off by default, as DB-API asks, and so opens a
+    // transaction first; SQL Server refuses a backup inside one.
+    StandinServer server;
+    const std::string request = "{\"port\":" + std::to_string(server.port()) +
+                                ",\"user\":\"sa\",\"password\":\"Secret#1\",\"autocommit\":false,"
+                                "\"statements\":[{\"sql\":\"backup database master to disk = 'm.bak'\"}]}";
+    const auto run = runProgram({"/usr/bin/python3", STANDIN_PYTDS_CLIENT}, request);
+    EXPECT_TRUE(contains(run.out, "Msg 3021: Cannot perform a backup or restore operation within a transaction.")) << run.out;
+    EXPECT_TRUE(contains(run.out, "Msg 3013: BACKUP DATABASE is terminating abnormally.")) << run.out;
+    EXPECT_TRUE(fs::is_empty(server.backupDir()));
+}
+
+TEST(OutsideClients, TsqlShowsMessagesInTheOrderSent) {
+    StandinServer server;
+    const ClientRun run = runClient(Client::Tsql, server, {{"backup database Nowhere to disk = N'x.bak'"}});
+    EXPECT_LT(run.output.find("Msg 911"), run.output.find("Msg 3013")) << run.output;
 }
 
 }  // namespace

@@ -55,6 +55,8 @@ struct Version {
     std::uint32_t answered;
 };
 
+void PrintTo(const Version& v, std::ostream* os) { *os << std::hex << v.client; }
+
 class LoginAckVersion : public ::testing::TestWithParam<Version> {};
 
 TEST_P(LoginAckVersion, EchoesTheClientUpToTds74) {
@@ -94,6 +96,45 @@ TEST(StandinProtocol, RepliesInPacketsNoLargerThanNegotiated) {
     EXPECT_TRUE(std::equal(done.begin(), done.end(), reply.end() - static_cast<std::ptrdiff_t>(done.size())));
 }
 
+// Token and number of each part of a reply made of length-prefixed tokens
+// (ENVCHANGE type, message number) and DONE.
+std::vector<std::pair<std::uint8_t, std::uint32_t>> tokenSequence(const Bytes& reply) {
+    std::vector<std::pair<std::uint8_t, std::uint32_t>> out;
+    for (std::size_t i = 0; i < reply.size();) {
+        const std::uint8_t token = reply[i];
+        if (token == 0xFD) {
+            out.emplace_back(token, static_cast<std::uint32_t>(reply[i + 1] | reply[i + 2] << 8));
+            i += 13;
+            continue;
+        }
+        const std::size_t length = static_cast<std::size_t>(reply[i + 1] | reply[i + 2] << 8);
+        std::uint32_t detail = reply[i + 3];
+        if (token == 0xAA || token == 0xAB)
+            detail = static_cast<std::uint32_t>(reply[i + 3] | reply[i + 4] << 8 | reply[i + 5] << 16 | reply[i + 6] << 24);
+        out.emplace_back(token, detail);
+        i += 3 + length;
+    }
+    return out;
+}
+
+TEST(StandinProtocol, ALoginIsAnsweredInSqlServersOrder) {
+    StandinOptions options;
+    options.databases = {"Sales"};
+    StandinServer server(options);
+    RawTdsClient client(server.port());
+    client.send(0x10, RawTdsClient::login7("sa", "Secret#1", "Sales", 0x74000004, 8192));
+    const std::vector<std::pair<std::uint8_t, std::uint32_t>> expected = {
+        {0xE3, 1}, {0xAB, 5701}, {0xE3, 7}, {0xE3, 2}, {0xAB, 5703}, {0xAD, 1}, {0xE3, 4}, {0xFD, 0}};
+    const Bytes reply = RawTdsClient::joined(client.receive());
+    EXPECT_EQ(tokenSequence(reply), expected);
+    EXPECT_TRUE(containsBytes(reply, envChangePacketSize("8192")));
+
+    RawTdsClient refused(server.port());
+    refused.send(0x10, RawTdsClient::login7("sa", "Secret#1", "Nowhere", 0x74000004, 4096));
+    EXPECT_EQ(tokenSequence(RawTdsClient::joined(refused.receive())),
+              (std::vector<std::pair<std::uint8_t, std::uint32_t>>{{0xAA, 4060}, {0xAA, 18456}, {0xFD, 2}}));
+}
+
 TEST(StandinProtocol, AnAttentionIsAnsweredWithTheAttentionBit) {
     StandinServer server;
     RawTdsClient client(server.port());
@@ -104,7 +145,7 @@ TEST(StandinProtocol, AnAttentionIsAnsweredWithTheAttentionBit) {
     EXPECT_EQ(server.log().back().kind, "attention");
 }
 
-TEST(StandinProtocol, AFailedLoginEndsWithTheErrorBitAndACloseConnection) {
+TEST(StandinProtocol, AFailedLoginEndsWithTheErrorBitAndAClosedConnection) {
     StandinServer server;
     RawTdsClient client(server.port());
     client.send(0x10, RawTdsClient::login7("sa", "wrong", "", 0x74000004, 4096));

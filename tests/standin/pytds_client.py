@@ -1,9 +1,15 @@
 """Drives the SQL Server stand-in with Debian's python3-tds (pytds), a TDS
-client written independently of FreeTDS. Prints one JSON object with what
-happened; the C++ test decides whether that is right.
+client written independently of FreeTDS. Reads a JSON request on standard
+input and prints, one per line, what a person running it would see:
 
-usage: pytds_client.py PORT USER PASSWORD DATABASE MODE [SQL [PARAM]]
-MODE: login | query | backup | transaction-backup
+  login ok | login failed: NUMBER TEXT
+  Msg NUMBER: TEXT     (every message the server sent)
+  row: VALUE|VALUE
+  error: TEXT          (a statement that raised)
+
+Request: {"port": N, "user": U, "password": P, "database": D,
+          "autocommit": bool, "login_timeout": s, "timeout": s,
+          "statements": [{"sql": "... %s ...", "params": [...]}]}
 """
 import json
 import sys
@@ -11,31 +17,42 @@ import sys
 import pytds
 
 
+def show_messages(session):
+    for message in getattr(session, "messages", []) or []:
+        print("Msg {}: {}".format(message.get("msgno"), message.get("message")))
+
+
 def main():
-    port, user, password, database, mode = sys.argv[1:6]
-    sql = sys.argv[6] if len(sys.argv) > 6 else None
-    params = tuple(sys.argv[7:])
-    result = {"ok": True}
+    request = json.load(sys.stdin)
     try:
-        # autocommit off is the DB-API default: pytds then opens a transaction.
-        autocommit = mode != "transaction-backup"
-        with pytds.connect(server="127.0.0.1", port=int(port), user=user, password=password,
-                           database=database or None, login_timeout=10, autocommit=autocommit) as conn:
-            if mode == "login":
-                pass
-            with conn.cursor() as cursor:
-                if mode == "query":
-                    cursor.execute(sql, params) if params else cursor.execute(sql)
-                    result["rows"] = [list(map(str, row)) for row in cursor.fetchall()]
-                elif mode in ("backup", "transaction-backup"):
-                    cursor.execute(sql, params) if params else cursor.execute(sql)
-                    while cursor.nextset():
-                        pass
-                    result["messages"] = [str(m[1]) for m in cursor.messages]
-    except pytds.Error as error:
-        result = {"ok": False, "number": getattr(error, "number", 0), "text": getattr(error, "text", str(error))}
-    print(json.dumps(result, ensure_ascii=False))
+        conn = pytds.connect(server="127.0.0.1", port=request["port"], user=request["user"],
+                             password=request["password"], database=request.get("database") or None,
+                             autocommit=request.get("autocommit", True),
+                             login_timeout=request.get("login_timeout", 10),
+                             timeout=request.get("timeout") or None)
+    except Exception as error:
+        print("login failed: {} {}".format(getattr(error, "number", ""), getattr(error, "text", error)))
+        return 1
+    print("login ok")
+    with conn:
+        for statement in request["statements"]:
+            cursor = conn.cursor()
+            session = cursor._session
+            try:
+                cursor.execute(statement["sql"], tuple(statement.get("params", [])))
+                while True:
+                    if cursor.description:
+                        for row in cursor.fetchall():
+                            print("row: " + "|".join(str(v) for v in row))
+                    show_messages(session)
+                    session.messages = []
+                    if not cursor.nextset():
+                        break
+            except Exception as error:
+                show_messages(session)
+                print("error: {}".format(error))
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

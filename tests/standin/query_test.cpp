@@ -19,6 +19,8 @@ struct Existence {
     std::vector<std::string> found;   // names returned, in order
 };
 
+void PrintTo(const Existence& e, std::ostream* os) { *os << e.sql; }
+
 class ExistenceQuery : public ::testing::TestWithParam<Existence> {};
 
 TEST_P(ExistenceQuery, FindsWhatTheServerCollationMatches) {
@@ -104,6 +106,8 @@ struct Failure {
     std::string state;   // FreeTDS's SQLSTATE for the number
     std::string text;
 };
+
+void PrintTo(const Failure& f, std::ostream* os) { *os << f.sql.substr(0, 60); }
 
 class StatementErrors : public ::testing::TestWithParam<Failure> {};
 

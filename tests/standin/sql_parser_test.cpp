@@ -17,6 +17,8 @@ struct Accepted {
     std::vector<std::size_t> kinds;   // Statement variant indices: 0 SET, 1 USE, 2 SELECT, 3 BACKUP
 };
 
+void PrintTo(const Accepted& a, std::ostream* os) { *os << a.sql; }
+
 class AcceptedStatements : public ::testing::TestWithParam<Accepted> {};
 
 TEST_P(AcceptedStatements, ParseIntoTheExpectedStatements) {
@@ -51,6 +53,8 @@ struct Refused {
     std::vector<int> numbers;
     std::string firstText;
 };
+
+void PrintTo(const Refused& r, std::ostream* os) { *os << r.sql.substr(0, 60); }
 
 class RefusedStatements : public ::testing::TestWithParam<Refused> {};
 
@@ -118,6 +122,8 @@ struct NamePair {
     const char* b;
     bool same;
 };
+
+void PrintTo(const NamePair& p, std::ostream* os) { *os << p.a << " / " << p.b; }
 
 class CollationNames : public ::testing::TestWithParam<NamePair> {};
 

@@ -15,8 +15,9 @@ struct StandinOptions {
     std::vector<std::string> extraArgs;               // fault switches etc.
 };
 
-// One line of the statement log. kind: login, batch, rpc, attention,
-// transaction, procedure, disconnect.
+// One line of the statement log. kind: login, batch, rpc (a statement sent
+// through sp_executesql, sp_prepexec or sp_execute), attention, transaction,
+// prepare, procedure (any other RPC), disconnect.
 struct StandinLogEntry {
     std::string time, kind, user, text;
     int conn = 0;

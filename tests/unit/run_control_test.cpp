@@ -137,6 +137,19 @@ TEST_F(RunControl, stopIsImmediateEvenWithTheServerDown)
     EXPECT_TRUE(h.tray.icon.has_value()) << "stopping leaves the tray icon";
 }
 
+// More entries than a 16-bit index can count are still checked one by one.
+TEST_F(RunControl, aListLongerThanASixteenBitIndexStarts)
+{
+    for (int i = 1; i < 40000; ++i)
+        f.Combo1.addItem("sales");
+    f.Command1.click();
+    EXPECT_EQ(f.Command1.caption(), "停止备份");
+    std::size_t queries = 0;
+    for (const auto& event : h.fakeDb.events)
+        queries += event.kind == "query";
+    EXPECT_EQ(queries, 40000u);
+}
+
 TEST_F(RunControl, slotLockStatesAcrossStartAndStop)
 {
     // Locked by the operator before the start: no toggle runs at the start.

@@ -3,17 +3,15 @@
 #include "response_channel.h"
 #include "server_context.h"
 #include "session_state.h"
+#include "statement_outcome.h"
 #include "statement.h"
+#include "catalog.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 
 namespace sqlstandin {
-
-class BackupSetWriter;
-class DatabaseImage;
-struct DatabaseInfo;
 
 // BACKUP DATABASE: checks what the server checks, writes a real backup set
 // and streams the server's progress messages, each as its own result.

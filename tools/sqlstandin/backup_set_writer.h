@@ -1,26 +1,14 @@
 #pragma once
 
 #include "backup_set_header.h"
+#include "backup_file_error.h"
 #include "crc32.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <stdexcept>
 
 namespace sqlstandin {
-
-// A file system failure, with errno, while opening or writing a backup.
-class BackupFileError final : public std::runtime_error {
-public:
-    BackupFileError(bool opening, int error) : std::runtime_error("backup file error"), opening_(opening), error_(error) {}
-    bool opening() const { return opening_; }
-    int error() const { return error_; }
-
-private:
-    bool opening_;
-    int error_;
-};
 
 // Writes one backup set. A new or replaced file is written beside the
 // target and renamed into place when complete; a set appended to an

@@ -1,20 +1,15 @@
 #pragma once
 
 #include "catalog.h"
+#include "usage_error.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace sqlstandin {
-
-class UsageError final : public std::runtime_error {
-public:
-    explicit UsageError(const std::string& what) : std::runtime_error(what) {}
-};
 
 struct Login {
     std::string user;

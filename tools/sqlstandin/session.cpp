@@ -81,13 +81,11 @@ Session::Next Session::dispatch(const TdsMessage& message) {
 
 bool Session::flush() {
     const auto bytes = tokens_.take();
-    replyStarted_ = true;
     return channel_.send(tds::kReply, bytes, false);
 }
 
 bool Session::finishReply() {
     const auto bytes = tokens_.take();
-    replyStarted_ = false;
     return channel_.send(tds::kReply, bytes, true);
 }
 
@@ -272,9 +270,13 @@ Session::Ran Session::runCall(const RpcCall& call, std::chrono::system_clock::ti
         const std::string declaration = parameterText(p, 1);
         const std::string sql = parameterText(p, 2);
         const Parameters params = Parameters::bind(declaration, proc == "sp_prepexec" ? tail(p, 3) : std::vector<RpcParameter>{});
-        logCall(sql, params);
         prepared_[handle] = Prepared{sql, declaration};
-        if (proc == "sp_prepexec") return finish(executeText(sql, params, moreAfter), handle);
+        if (proc == "sp_prepexec") {
+            logCall(sql, params);
+            return finish(executeText(sql, params, moreAfter), handle);
+        }
+        // Preparing runs nothing: the statement is logged when executed.
+        server_.log.event(arrived, state_.conn, "prepare", state_.user, sql);
         try {
             SqlParser::parse(sql, params.declared());
         } catch (const SqlError& e) {
@@ -308,7 +310,16 @@ Session::Ran Session::runCall(const RpcCall& call, std::chrono::system_clock::ti
 }
 
 Session::Next Session::rpc(const TdsMessage& message) {
-    const auto calls = RpcRequest::parse(requestBody(message), state_.tdsVersion);
+    std::vector<RpcCall> calls;
+    try {
+        calls = RpcRequest::parse(requestBody(message), state_.tdsVersion);
+    } catch (const ProtocolError& e) {
+        // Well framed but beyond what the stand-in decodes (a parameter type, say).
+        server_.log.event(message.arrived, state_.conn, "procedure", state_.user, e.what());
+        tokens_.message(messages::notEmulated(std::string("this request (") + e.what() + ")"));
+        tokens_.done(tds::kDone, tds::kDoneError, 0, 0);
+        return finishReply() ? Next::Continue : Next::Close;
+    }
     for (std::size_t i = 0; i < calls.size(); ++i) {
         const Ran ran = runCall(calls[i], message.arrived, i + 1 < calls.size());
         if (ran == Ran::Closed) return Next::Close;

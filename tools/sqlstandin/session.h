@@ -4,6 +4,7 @@
 #include "response_channel.h"
 #include "server_context.h"
 #include "session_state.h"
+#include "statement_outcome.h"
 #include "statement.h"
 #include "token_writer.h"
 
@@ -41,8 +42,8 @@ private:
     Next transaction(const TdsMessage& message);
     Next attention(const TdsMessage& message);
 
-    // Runs statements and closes each with its DONE; false when the reply
-    // already ended (cancelled) or the connection must close.
+    // How running statements ended: Cancelled means the reply is already
+    // complete (DONE with the attention bit); Closed means hang up.
     enum class Ran { Ok, Failed, Cancelled, Closed };
     Ran runStatements(const std::vector<Statement>& statements, const Parameters& params, bool inProcedure,
                       bool dropMidway, bool moreAfter);
@@ -58,7 +59,6 @@ private:
     TokenWriter tokens_;
     SessionState state_;
     bool loggedIn_ = false;
-    bool replyStarted_ = false;
     int nextHandle_ = 1;
     struct Prepared {
         std::string text;

@@ -18,13 +18,4 @@ struct SessionState {
     std::array<std::uint8_t, 8> transaction{};
 };
 
-// How a statement ended, for the DONE token that closes it.
-struct StatementOutcome {
-    enum class Kind { Completed, Interrupted, Hangup, Dropped };
-    Kind kind = Kind::Completed;
-    std::uint16_t status = 0;   // DONE count and error bits
-    std::uint16_t curCmd = 0;
-    std::uint64_t rows = 0;
-};
-
 }  // namespace sqlstandin

@@ -262,10 +262,6 @@ StatementOutcome StatementExecutor::backup(const BackupStatement& s) {
     return runner.run(s, resolve(s.database), resolve(s.path));
 }
 
-}  // namespace sqlstandin
-
-namespace sqlstandin {
-
 StatementOutcome StatementExecutor::exec(const ExecStatement& s) {
     if (!text::sameName(s.procedure, "sp_executesql")) {
         ServerMessage m = messages::procedureNotFound(s.procedure);

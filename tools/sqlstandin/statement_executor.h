@@ -4,6 +4,7 @@
 #include "response_channel.h"
 #include "server_context.h"
 #include "session_state.h"
+#include "statement_outcome.h"
 #include "statement.h"
 
 #include <cstdint>

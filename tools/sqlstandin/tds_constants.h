@@ -61,8 +61,6 @@ constexpr std::uint16_t kCurCmdUse = 0xBF;
 constexpr std::uint16_t kCurCmdBackup = 0xE5;
 
 // TDS versions as LOGIN7 and LOGINACK carry them.
-constexpr std::uint32_t kTds71 = 0x71000001;
-constexpr std::uint32_t kTds72 = 0x72090002;
 constexpr std::uint32_t kTds74 = 0x74000004;
 
 inline bool atLeast72(std::uint32_t version) { return (version >> 24) >= 0x72; }

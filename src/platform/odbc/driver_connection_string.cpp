@@ -17,7 +17,7 @@ bool sameKeyword(const std::string& a, const char* b)
 
 [[noreturn]] void cannotCarry(const std::string& keyword, const std::string& why)
 {
-    throw DatabaseError(DatabaseError::kFail, "08001", 0,
+    throw DatabaseError(DatabaseError::kValueNotCarried, "08001", 0,
                         "the connection value for '" + keyword + "' " + why + "; nothing was sent to the server");
 }
 
