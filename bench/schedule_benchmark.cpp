@@ -329,6 +329,8 @@ void perDatabaseCost(int databases, int rounds, const std::string& size, const f
 
 int main(int argc, char** argv)
 {
+    // Each figure as soon as it is known, also into a file or a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     try {
         const Options options = parse(argc, argv);
         TempFolder temp;
