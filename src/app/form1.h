@@ -184,6 +184,7 @@ private:
     void wireEvents();
     void msgBox(const std::string& text, const std::string& title = "提示");
     void centre();
+    void leaveTaskbar();
     void reportServerError(std::int32_t number);
     void guarded(const std::function<void()>& body);
 

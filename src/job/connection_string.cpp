@@ -1,5 +1,7 @@
 #include "job/connection_string.h"
 
+#include "job/quoting.h"
+
 namespace ConnectionString {
 
 std::string attributeValue(const std::string& value)
@@ -8,13 +10,7 @@ std::string attributeValue(const std::string& value)
         || (!value.empty() && (value.front() == ' ' || value.back() == ' '));
     if (!needsBraces)
         return value;
-    std::string braced = "{";
-    for (char c : value) {
-        braced += c;
-        if (c == '}')
-            braced += '}';
-    }
-    return braced + "}";
+    return "{" + doubled(value, '}') + "}";
 }
 
 std::string build(const std::string& server, const std::string& database, const std::string& user,

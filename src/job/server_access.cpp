@@ -5,6 +5,7 @@
 
 #include "app/form1.h"
 #include "job/connection_string.h"
+#include "job/quoting.h"
 #include "job/server_error_report.h"
 #include "platform/data_access.h"
 
@@ -48,13 +49,7 @@ namespace {
 
 std::string quotedLiteral(const std::string& text)
 {
-    std::string literal = "N'";
-    for (char c : text) {
-        literal += c;
-        if (c == '\'')
-            literal += '\'';
-    }
-    return literal + "'";
+    return "N'" + doubled(text, '\'') + "'";
 }
 
 } // namespace

@@ -13,6 +13,15 @@ void Form1::centre()
          (screen.screenHeightTwips() - screen.windowHeightTwips()) / 2);
 }
 
+// Off the taskbar only where the tray icon can bring the window back.
+void Form1::leaveTaskbar()
+{
+    if (m_services.tray.isAvailable() && m_showInTaskbar) {
+        m_showInTaskbar = false;
+        windowChanged.emit();
+    }
+}
+
 // Puts a fresh icon into the tray when a run starts; the window stays visible.
 void Form1::iconm()
 {
@@ -21,11 +30,7 @@ void Form1::iconm()
     centre();
     tray.prepareAdd(icon());
     m_services.tray.notify(TrayService::Add, tray.nid);
-    // Off the taskbar only where the tray icon can bring the window back.
-    if (m_services.tray.isAvailable() && m_showInTaskbar) {
-        m_showInTaskbar = false;
-        windowChanged.emit();
-    }
+    leaveTaskbar();
 }
 
 // "托盘": hides the window behind the tray icon.
@@ -39,10 +44,7 @@ void Form1::Command5_Click()
     // No delete first: an icon put up by a run stays as it is.
     tray.prepareAdd(icon());
     m_services.tray.notify(TrayService::Add, tray.nid);
-    if (m_services.tray.isAvailable() && m_showInTaskbar) {
-        m_showInTaskbar = false;
-        windowChanged.emit();
-    }
+    leaveTaskbar();
 }
 
 // The tray reports its mouse events here, the event's code standing in for
