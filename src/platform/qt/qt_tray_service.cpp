@@ -1,5 +1,6 @@
 #include "platform/qt/qt_tray_service.h"
 
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <algorithm>
 
@@ -9,7 +10,9 @@
 
 namespace {
 
-constexpr int kTrayWatchMs = 2000;
+// How often to look for a notification area that appears late, where Qt
+// does not follow one by itself. Rare enough to cost an idle program nothing.
+constexpr int kTrayWatchMs = 10000;
 
 } // namespace
 
@@ -67,7 +70,9 @@ bool QtTrayService::notify(int request, const NotifyIconData& record)
                 relay(kRightButtonUp);
         });
     }
-    if (!isAvailable())
+    // Qt's X11 tray places the icon in a notification area that appears
+    // later by itself; elsewhere the watch shows it again once there is one.
+    if (!isAvailable() && QGuiApplication::platformName() != QLatin1String("xcb"))
         m_trayWatch.start();
     icon->show();
     m_icons.emplace(key, std::move(icon));
