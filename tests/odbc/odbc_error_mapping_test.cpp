@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"42000", 4060, "Cannot open database \"x\" requested by the login."},
                      {"42000", 18456, "Login failed for user 'sa'."}},
                     kAuth, "42000", 18456},
-        MappingCase{"standardRejection", OdbcPhase::Connect, {{"28000", 0, "Invalid authorization specification"}},
+        MappingCase{"standardRejection", OdbcPhase::Connect, {{"28000", 0, "Login rejected by the driver"}},
                     kAuth, "28000", 0},
         MappingCase{"unreachable", OdbcPhase::Connect,
                     {{"08S01", 20009, "Unable to connect: Adaptive Server is unavailable or does not exist"},
