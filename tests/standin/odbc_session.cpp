@@ -1,5 +1,7 @@
 #include "odbc_session.h"
 
+#include "text.h"
+
 #include <sqlucode.h>
 
 #include <sstream>
@@ -30,27 +32,7 @@ std::basic_string<SQLWCHAR> wide(const std::string& utf8) {
 }
 
 std::string narrow(const SQLWCHAR* text, std::size_t length) {
-    std::string out;
-    for (std::size_t i = 0; i < length; ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < length) cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00u);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
+    return sqlstandin::text::utf16ToUtf8(std::u16string(text, text + length));
 }
 
 void collect(SQLSMALLINT type, SQLHANDLE handle, std::vector<OdbcMessage>& into) {

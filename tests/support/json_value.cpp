@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
+
+#include "text.h"
 
 namespace ondrel::test {
 
@@ -81,24 +84,6 @@ private:
         return v;
     }
 
-    static void appendUtf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
     unsigned hex4() {
         if (pos_ + 4 > text_.size()) fail("short \\u escape");
         const std::string digits(text_.substr(pos_, 4));
@@ -126,9 +111,9 @@ private:
             case 'b': out += '\b'; break;
             case 'f': out += '\f'; break;
             case 'u': {
-                unsigned cp = hex4();
-                if (cp >= 0xD800 && cp < 0xDC00 && consume("\\u")) cp = 0x10000 + ((cp - 0xD800) << 10) + (hex4() - 0xDC00);
-                appendUtf8(out, cp);
+                std::u16string units(1, static_cast<char16_t>(hex4()));
+                if (units[0] >= 0xD800 && units[0] < 0xDC00 && consume("\\u")) units += static_cast<char16_t>(hex4());
+                out += sqlstandin::text::utf16ToUtf8(units);
                 break;
             }
             default: out += e;
