@@ -9,10 +9,7 @@
 // order and are never sorted, trimmed or merged.
 class ComboBox final : public Control {
 public:
-    ComboBox(std::string name, TwipsRect rect)
-        : Control(std::move(name), ControlKind::ComboBox, {}, rect)
-    {
-    }
+    ComboBox(std::string name, TwipsRect rect) : Control(std::move(name), ControlKind::ComboBox, {}, rect) {}
 
     const std::string& text() const { return caption(); }
     // The program sets the text part; no entry becomes selected by it.

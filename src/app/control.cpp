@@ -1,7 +1,6 @@
 #include "app/control.h"
 
-Control::Control(std::string name, ControlKind kind, std::string caption, TwipsRect rect,
-                 const Control* container)
+Control::Control(std::string name, ControlKind kind, std::string caption, TwipsRect rect, const Control* container)
     : m_name(std::move(name))
     , m_kind(kind)
     , m_caption(std::move(caption))

@@ -47,10 +47,8 @@ Form1::Form1(PlatformServices services)
     , Check1("Check1", "锁", {6000, 315, 495, 255}, &Frame2)
     , Label11("Label11", "升级本程序：" + Sites::upperHostOf(Sites::kUpdate), {120, 3360, 2250, 180}, nullptr,
               kLinkFont)
-    , Label10("Label10", "二手网：" + Sites::upperHostOf(Sites::kMarket), {2520, 3360, 1890, 180}, nullptr,
-              kLinkFont)
-    , Label12("Label12", "人才网：" + Sites::upperHostOf(Sites::kJob), {4560, 3360, 2070, 180}, nullptr,
-              kLinkFont)
+    , Label10("Label10", "二手网：" + Sites::upperHostOf(Sites::kMarket), {2520, 3360, 1890, 180}, nullptr, kLinkFont)
+    , Label12("Label12", "人才网：" + Sites::upperHostOf(Sites::kJob), {4560, 3360, 2070, 180}, nullptr, kLinkFont)
     , Timer1(1000)
     , imgIcon1(Icon::Idle)
     , imgIcon2(Icon::Running)
@@ -65,13 +63,13 @@ Form1::Form1(PlatformServices services)
     , m_caption(idleTitle())
 {
     Option1.joinGroup(Option2);
-    m_controls = {&Frame1,   &Label1,   &Text1,    &Label2,   &Text2,    &Label3,  &Text3,    &Label4,  &Text4,
-                  &Command2, &Label6,   &Combo1,   &Command3, &Label5,   &Text5,   &Command4, &Command1, &Command5,
-                  &Command6, &Command7, &Command8, &Option1,  &Option2,  &Frame2,  &Label9,   &Text8,   &Label8,
-                  &Text7,    &Label7,   &Text6,    &Check1,   &Label11,  &Label10, &Label12};
-    m_tabOrder = {&Command1, &Text1,    &Text2,    &Text3,    &Text4,   &Text5,   &Combo1,
+    m_controls = {&Frame1,   &Label1,   &Text1,    &Label2,   &Text2,   &Label3,  &Text3,    &Label4,   &Text4,
+                  &Command2, &Label6,   &Combo1,   &Command3, &Label5,  &Text5,   &Command4, &Command1, &Command5,
+                  &Command6, &Command7, &Command8, &Option1,  &Option2, &Frame2,  &Label9,   &Text8,    &Label8,
+                  &Text7,    &Label7,   &Text6,    &Check1,   &Label11, &Label10, &Label12};
+    m_tabOrder = {&Command1, &Text1,    &Text2,    &Text3,    &Text4,    &Text5,    &Combo1,
                   &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command8,
-                  &Option2,  &Option1,  &Text6,    &Text7,    &Text8,   &Check1};
+                  &Option2,  &Option1,  &Text6,    &Text7,    &Text8,    &Check1};
     wireEvents();
 }
 

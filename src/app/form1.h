@@ -131,24 +131,24 @@ public:
     // --- Start-up and exit. ---
     void Form_Load();
     void Form_QueryUnload();
-    void Command8_Click();  // "退出"
-    void mnuExit_Click();   // "退 出"
+    void Command8_Click(); // "退出"
+    void mnuExit_Click();  // "退 出"
 
     // --- Settings file. ---
     void SaveSet(const std::string& path);
     void OpenSet(const std::string& path);
-    void Command6_Click();  // "保存配置"
+    void Command6_Click(); // "保存配置"
 
     // --- The database list and the backup folder. ---
-    void Command2_Click();  // "Add"
-    void Command3_Click();  // "D"
-    void Command4_Click();  // "选择"
+    void Command2_Click(); // "Add"
+    void Command3_Click(); // "D"
+    void Command4_Click(); // "选择"
     std::string OpenDir();
 
     // --- Run control. ---
-    void Command1_Click();  // "开始运行" / "停止备份"
+    void Command1_Click(); // "开始运行" / "停止备份"
     void stops_Click();
-    void Check1_Click();    // "锁" / "解"
+    void Check1_Click(); // "锁" / "解"
 
     // --- Server access. ---
     void odb();
@@ -164,7 +164,7 @@ public:
 
     // --- Tray and window hiding. ---
     void iconm();
-    void Command5_Click();  // "托盘"
+    void Command5_Click(); // "托盘"
     void Form_MouseMove(int button, int shift, float x, float y);
     void mnuChange_Click();
 
@@ -174,7 +174,7 @@ public:
     void Label10_Click();
     void Label11_Click();
     void Label12_Click();
-    void Command7_Click();  // "数据恢复"
+    void Command7_Click(); // "数据恢复"
 
     // The window's title while idle and while running.
     static std::string idleTitle();

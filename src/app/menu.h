@@ -9,7 +9,9 @@
 class Menu final {
 public:
     Menu(std::string name, std::string caption, std::vector<MenuItem*> items)
-        : m_name(std::move(name)), m_caption(std::move(caption)), m_items(std::move(items))
+        : m_name(std::move(name))
+        , m_caption(std::move(caption))
+        , m_items(std::move(items))
     {
     }
 

@@ -41,8 +41,8 @@ void Form1::backUp(Connection& connection)
 std::optional<std::string> Form1::moveAside(const std::string& path, const LocalDateTime& now)
 {
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
-                  now.minute, now.second);
+    std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
+                  now.second);
     std::string aside = path + stamp + ".old";
     for (int n = 2; m_services.shell.fileExists(aside) || m_services.shell.folderHoldsFile(aside); ++n)
         aside = path + stamp + "-" + std::to_string(n) + ".old";

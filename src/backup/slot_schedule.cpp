@@ -19,8 +19,7 @@ std::optional<int> secondOfDay(const std::string& field)
     return hour * 3600 + minute * 60 + second;
 }
 
-bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now,
-           std::optional<std::int64_t> previousTick)
+bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now, std::optional<std::int64_t> previousTick)
 {
     const std::int64_t tick = now.serialSecond();
     // A second already checked by an earlier tick (ticks can come less than

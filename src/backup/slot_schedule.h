@@ -19,7 +19,6 @@ std::optional<int> secondOfDay(const std::string& field);
 // checked (a late tick, a long run, a sleeping machine): one run however
 // many passed. With no previous tick, or a clock set back, only the exact
 // match counts. A second that an earlier tick already checked is never due.
-bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now,
-           std::optional<std::int64_t> previousTick);
+bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now, std::optional<std::int64_t> previousTick);
 
 } // namespace SlotSchedule

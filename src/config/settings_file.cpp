@@ -177,7 +177,7 @@ void Form1::OpenSet(const std::string& path)
             option->setValue(*value);
         }
 
-        file.read();  // the slot lock always starts unlocked
+        file.read(); // the slot lock always starts unlocked
 
         file.read();
         file.apply(Text8);

@@ -16,7 +16,8 @@ std::string message(std::int32_t number)
     case DatabaseError::kErrorsInCommand:
         return "没有找到具有该名的数据库，请确保正确地输入了名称!" + digits;
     case DatabaseError::kValueNotCarried:
-        return "服务器、帐号或密码中含有数据库驱动无法原样传送的字符组合(如“}”与“;”同用),未连接服务器,请修改后重试。报错号:"
+        return "服务器、帐号或密码中含有数据库驱动无法原样传送的字符组合(如“}”与“;”同用),未连接服务器,"
+               "请修改后重试。报错号:"
             + digits;
     default:
         return "请登录" + Sites::kUpdate + "提交报错号:" + digits;

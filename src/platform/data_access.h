@@ -27,8 +27,8 @@ public:
     static constexpr int adLockOptimistic = 3;
 
     virtual ~Recordset() = default;
-    virtual void Open(const std::string& source, Connection& activeConnection, int cursorType,
-                      int lockType, long options = -1) = 0;
+    virtual void Open(const std::string& source, Connection& activeConnection, int cursorType, int lockType,
+                      long options = -1) = 0;
     // True when the query returned no row.
     virtual bool Eof() const = 0;
     virtual void Close() = 0;

@@ -46,8 +46,8 @@ std::string LocalDateTime::hourFolderName() const
 
 std::int64_t LocalDateTime::serialSecond() const
 {
-    return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400
-        + hour * 3600 + minute * 60 + second;
+    return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + hour * 3600
+        + minute * 60 + second;
 }
 
 LocalDateTime LocalDateTime::fromSerialSecond(std::int64_t serial)

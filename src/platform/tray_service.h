@@ -7,8 +7,8 @@
 // shown does nothing.
 class TrayService {
 public:
-    static constexpr int Add = 0;     // NIM_ADD
-    static constexpr int Delete = 2;  // NIM_DELETE
+    static constexpr int Add = 0;    // NIM_ADD
+    static constexpr int Delete = 2; // NIM_DELETE
 
     virtual ~TrayService() = default;
     virtual bool notify(int request, const NotifyIconData& record) = 0;

@@ -12,10 +12,10 @@ class Tray final {
 public:
     static constexpr std::uint32_t kRecordSize = 88;
     static constexpr std::uint32_t kIconId = 1;
-    static constexpr std::uint32_t kFlags = 7;              // message, icon and tip valid
-    static constexpr std::uint32_t kCallbackMessage = 512;  // WM_MOUSEMOVE
-    static constexpr std::int32_t kLeftDoubleClick = 515;   // WM_LBUTTONDBLCLK
-    static constexpr std::int32_t kRightButtonUp = 517;     // WM_RBUTTONUP
+    static constexpr std::uint32_t kFlags = 7;             // message, icon and tip valid
+    static constexpr std::uint32_t kCallbackMessage = 512; // WM_MOUSEMOVE
+    static constexpr std::int32_t kLeftDoubleClick = 515;  // WM_LBUTTONDBLCLK
+    static constexpr std::int32_t kRightButtonUp = 517;    // WM_RBUTTONUP
     // The one window of the program, as the tray service knows it.
     static constexpr std::uint32_t kWindowHandle = 1;
 

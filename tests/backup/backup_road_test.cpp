@@ -16,8 +16,9 @@ TEST_F(BackupRoad, aSlotBacksUpEveryDatabaseIntoItsOwnFile)
     tick(59);
     EXPECT_TRUE(backups().empty());
     tick();
-    EXPECT_EQ(backups(), (std::vector<std::string>{"backup database [sales] to disk=N'" + folder + "sales.bak'",
-                                                   "backup database [crm] to disk=N'" + folder + "crm.bak'"}));
+    EXPECT_EQ(backups(),
+              (std::vector<std::string>{"backup database [sales] to disk=N'" + folder + "sales.bak'",
+                                        "backup database [crm] to disk=N'" + folder + "crm.bak'"}));
     expectOneSetOf(folder + "sales.bak", "sales");
     expectOneSetOf(folder + "crm.bak", "crm");
     tick();
@@ -45,8 +46,9 @@ TEST_F(BackupRoad, namesAndPathsThatNeedQuotingReachTheServerIntact)
     tick(60);
     std::string quoted = folder;
     quoted.replace(quoted.find('\''), 1, "''");
-    EXPECT_EQ(backups(), (std::vector<std::string>{"backup database [a]]b] to disk=N'" + quoted + "a]b.bak'",
-                                                   "backup database [o'brien] to disk=N'" + quoted + "o''brien.bak'"}));
+    EXPECT_EQ(backups(),
+              (std::vector<std::string>{"backup database [a]]b] to disk=N'" + quoted + "a]b.bak'",
+                                        "backup database [o'brien] to disk=N'" + quoted + "o''brien.bak'"}));
     expectOneSetOf(folder + "a]b.bak", "a]b");
     expectOneSetOf(folder + "o'brien.bak", "o'brien");
     EXPECT_TRUE(w.harness.messages.boxes.empty());
@@ -86,8 +88,9 @@ TEST_F(BackupRoad, theTimeSlotModeWritesADatedFolderTheServerCanReach)
     list({"sales", "crm"});
     tick(60);
     const std::string hour = folder + "2026年12月06日12时/";
-    EXPECT_EQ(backups(), (std::vector<std::string>{"backup database [sales] to disk=N'" + hour + "sales.bak'",
-                                                   "backup database [crm] to disk=N'" + hour + "crm.bak'"}));
+    EXPECT_EQ(backups(),
+              (std::vector<std::string>{"backup database [sales] to disk=N'" + hour + "sales.bak'",
+                                        "backup database [crm] to disk=N'" + hour + "crm.bak'"}));
     expectOneSetOf(hour + "sales.bak", "sales");
 
     tick(30 * 60);

@@ -58,4 +58,3 @@ protected:
     Form1& f = w.form;
     std::string folder;
 };
-

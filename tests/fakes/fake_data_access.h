@@ -14,7 +14,7 @@
 class FakeDataAccess final : public DataAccess {
 public:
     struct Event {
-        std::string kind;  // "open", "execute", "close", "query"
+        std::string kind; // "open", "execute", "close", "query"
         std::string text;
     };
 

@@ -5,7 +5,8 @@
 class FakeExecutableInfo final : public ExecutableInfo {
 public:
     FakeExecutableInfo(std::string folder = "/opt/ondrel", std::string baseName = "ondrel")
-        : m_folder(std::move(folder)), m_baseName(std::move(baseName))
+        : m_folder(std::move(folder))
+        , m_baseName(std::move(baseName))
     {
     }
     std::string folder() const override { return m_folder; }

@@ -15,8 +15,8 @@ public:
     ~TempFolder()
     {
         std::error_code error;
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, error);
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     error);
         std::filesystem::remove_all(m_path, error);
     }
     TempFolder(const TempFolder&) = delete;

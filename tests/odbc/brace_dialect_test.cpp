@@ -22,7 +22,10 @@ class DialectOfLibrary : public testing::TestWithParam<LibraryCase> {};
 
 TEST_P(DialectOfLibrary, followsTheFreeTdsVersion)
 {
-    const std::string bytes = std::string("\x7f" "ELF\0\0", 6) + GetParam().bytes + std::string("\0tail", 5);
+    const std::string bytes = std::string("\x7f"
+                                          "ELF\0\0",
+                                          6)
+        + GetParam().bytes + std::string("\0tail", 5);
     EXPECT_EQ(braceDialectOf(bytes), GetParam().dialect) << GetParam().bytes;
 }
 
@@ -57,7 +60,10 @@ TEST(DriverLibrary, missingFileReadsAsStandard)
 
 void writeLibrary(const std::filesystem::path& path, const std::string& version)
 {
-    std::ofstream(path, std::ios::binary) << std::string("\x7f" "ELF\0\0", 6) << version << std::string("\0tail", 5);
+    std::ofstream(path, std::ios::binary) << std::string("\x7f"
+                                                         "ELF\0\0",
+                                                         6)
+                                          << version << std::string("\0tail", 5);
 }
 
 // The answer is kept between connections, but never past a change of the file.

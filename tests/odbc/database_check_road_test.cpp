@@ -49,6 +49,7 @@ TEST_P(DatabaseCheck, looksEveryEntryUpOnTheServer)
     EXPECT_NE(logins[0].raw.find("\"database\":\"master\""), std::string::npos) << logins[0].raw;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Lists, DatabaseCheck,
     testing::Values(
@@ -68,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {kQuery + "N'销售库'", kQuery + "N'人事库'"}},
         CheckCase{"emptyList", {"sales"}, {}, {}, "0", {}}),
     CaseName());
+// clang-format on
 
 struct FailureCase {
     const char* name;
@@ -91,7 +93,8 @@ TEST_P(DatabaseCheckFailure, endsInTheServerErrorReport)
 {
     const FailureCase& c = GetParam();
     RoadWindow w(standin({"sales"}, c.standinArgs));
-    const std::string serverField = c.closedServer ? "127.0.0.1," + std::to_string(closedPort()) : w.server.serverField();
+    const std::string serverField =
+        c.closedServer ? "127.0.0.1," + std::to_string(closedPort()) : w.server.serverField();
     w.type(serverField, c.user, c.password);
     w.form.Combo1.addItem("sales");
     w.form.Combo1.addItem("hr");
@@ -106,6 +109,7 @@ TEST_P(DatabaseCheckFailure, endsInTheServerErrorReport)
     EXPECT_EQ(loginResults, c.loginResults);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Failures, DatabaseCheckFailure,
     testing::Values(FailureCase{"unreachableServer", {}, true, "sa", "Secret#1", kCannotConnect, {}},
@@ -114,6 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureCase{"connectionDroppedDuringQuery", {"--drop-connection-on", "sysdatabases"}, false, "sa",
                                 "Secret#1", kCannotConnect, {true}}),
     CaseName());
+// clang-format on
 
 // FreeTDS before 1.3.21 and the driver manager would read this password
 // differently: it is refused before anything is sent.
@@ -128,7 +133,8 @@ TEST(DatabaseCheckOverFreeTds13, refusesAPasswordItCannotCarry)
     w.form.bd();
 
     ASSERT_EQ(w.harness.messages.boxes.size(), 1u);
-    EXPECT_EQ(w.harness.messages.boxes[0].text.rfind("服务器、帐号或密码中含有数据库驱动无法原样传送的字符组合", 0), 0u);
+    EXPECT_EQ(w.harness.messages.boxes[0].text.rfind("服务器、帐号或密码中含有数据库驱动无法原样传送的字符组合", 0),
+              0u);
     EXPECT_TRUE(w.server.log().empty());
 }
 
@@ -159,6 +165,7 @@ TEST_P(Login, arrivesExactlyAsTyped)
     EXPECT_EQ(logins[0].user, c.user);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Values, Login,
                          testing::Values(LoginCase{"semicolon", "sa", "Se;cret"}, LoginCase{"closingBrace", "sa", "Se}cret"},
                                          LoginCase{"doubledBrace", "sa", "Se}}cret"}, LoginCase{"openingBrace", "sa", "{Secret"},
@@ -166,5 +173,6 @@ INSTANTIATE_TEST_SUITE_P(Values, Login,
                                          LoginCase{"blanksAround", "sa", " Secret "},
                                          LoginCase{"chinese", "管理员", "密码#1"}),
                          CaseName());
+// clang-format on
 
 } // namespace

@@ -88,12 +88,14 @@ TEST_P(NotCarried, failBeforeConnecting)
     EXPECT_EQ(readAsDriverManager(standard), expectedFor("127.0.0.1,1500", login.user, login.password));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Values, NotCarried,
                          testing::Values(Login{"braceAndSemicolon", "sa", "a;b}"},
                                          Login{"braceSemicolonTogether", "sa", "x};Driver=evil"},
                                          Login{"bracedWhole", "sa", "{ab}"},
                                          Login{"inUser", "a;}", "x"}),
                          CaseName());
+// clang-format on
 
 TEST(NulInValue, isNotCarried)
 {
@@ -116,12 +118,14 @@ TEST_P(ServerValue, namesWhereToConnect)
     EXPECT_EQ(readAsFreeTds13(forDriver).at(1), std::make_pair(std::string("Server"), std::string(GetParam().sent)));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Values, ServerValue,
                          testing::Values(ServerCase{"address", "127.0.0.1", "127.0.0.1,1433"}, ServerCase{"hostName", "db.example", "db.example,1433"},
                                          ServerCase{"withPort", "127.0.0.1,1500", "127.0.0.1,1500"},
                                          ServerCase{"withInstance", "HOST\\SQLEXPRESS", "HOST\\SQLEXPRESS"},
                                          ServerCase{"empty", "", ""}),
                          CaseName());
+// clang-format on
 
 TEST(OrdinaryInput, keepsTheProgramsStringWithThePortAdded)
 {

@@ -73,6 +73,7 @@ TEST_P(ExecuteFailure, isReportedWithTheServersText)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Failures, ExecuteFailure,
     testing::Values(
@@ -88,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "backup database [sales] to disk=N'FOLDER/x.bak'", DatabaseError::kFail,
                     "Unexpected EOF from the server"}),
     CaseName());
+// clang-format on
 
 TEST(ExecuteAfterARefusal, findsTheConnectionUsable)
 {

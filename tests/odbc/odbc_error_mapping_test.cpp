@@ -35,6 +35,7 @@ const std::int32_t kAuth = DatabaseError::kAuthFailed;
 const std::int32_t kCommand = DatabaseError::kErrorsInCommand;
 
 // Records as FreeTDS 1.3 reports them.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     FreeTds, ErrorMapping,
     testing::Values(
@@ -78,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         MappingCase{"linkFailureWithoutNumber", OdbcPhase::Statement, {{"08S01", 0, "Communication link failure"}},
                     kFail, "08S01", 0}),
     CaseName());
+// clang-format on
 
 TEST(ErrorMappingWithoutRecords, stillFails)
 {

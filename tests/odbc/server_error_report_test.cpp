@@ -30,6 +30,7 @@ TEST_P(ServerErrorText, isTheOneBoxOfAFailedCheck)
     EXPECT_EQ(h.messages.boxes[0].style, 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ServerErrorText,
     testing::Values(ReportCase{"runTimeError13", 13, "请登录" + Sites::kUpdate + "提交报错号:13"},
@@ -41,5 +42,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ReportCase{"statementRefused", DatabaseError::kErrorsInCommand,
                                "没有找到具有该名的数据库，请确保正确地输入了名称!-2147217900"}),
     CaseName());
+// clang-format on
 
 } // namespace

@@ -29,11 +29,13 @@ TEST_P(SqlTextRoundTrip, keepsEveryCharacter)
     EXPECT_EQ(SqlText::utf8(wide.data(), wide.size()), GetParam().utf8);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, SqlTextRoundTrip,
                          testing::Values(TextCase{"empty", "", u""}, TextCase{"ascii", "sales", u"sales"},
                                          TextCase{"quotes", "N'o''brien'", u"N'o''brien'"}, TextCase{"chinese", "销售库", u"销售库"},
                                          TextCase{"latin1", "é¥", u"é¥"}, TextCase{"beyondBmp", "𠀀库😀", u"𠀀库😀"}),
                          CaseName());
+// clang-format on
 
 TEST(SqlTextFromProgram, refusesBytesThatAreNotUtf8)
 {
@@ -44,7 +46,9 @@ TEST(SqlTextFromProgram, refusesBytesThatAreNotUtf8)
 TEST(SqlTextFromDriver, replacesABrokenSurrogate)
 {
     const std::vector<SQLWCHAR> lone{u'a', 0xD800, u'b', 0xDC00};
-    EXPECT_EQ(SqlText::utf8(lone.data(), lone.size()), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(SqlText::utf8(lone.data(), lone.size()),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
 }
 
 } // namespace

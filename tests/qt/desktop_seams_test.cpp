@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
@@ -146,9 +146,9 @@ private:
 
 struct TrashCase {
     const char* name;
-    bool setDataHome;       // XDG_DATA_HOME set, or the default under HOME
+    bool setDataHome; // XDG_DATA_HOME set, or the default under HOME
     bool dataHomeExists;
-    bool folder;            // trash a folder rather than a file
+    bool folder; // trash a folder rather than a file
 };
 
 void PrintTo(const TrashCase& c, std::ostream* out)
@@ -166,8 +166,8 @@ TEST_P(Trash, landsInTheFreedesktopPlace)
     root.mkpath(QStringLiteral("home"));
     root.mkpath(QStringLiteral("work"));
     root.mkpath(QStringLiteral("backups"));
-    const QString dataHome = c.setDataHome ? root.filePath(QStringLiteral("data"))
-                                           : root.filePath(QStringLiteral("home/.local/share"));
+    const QString dataHome =
+        c.setDataHome ? root.filePath(QStringLiteral("data")) : root.filePath(QStringLiteral("home/.local/share"));
     if (c.dataHomeExists)
         root.mkpath(dataHome);
 

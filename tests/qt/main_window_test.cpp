@@ -18,11 +18,12 @@ namespace {
 
 struct Placement {
     const char* control;
-    const char* parent;  // the widget it is a child of
-    QRect inWindow;      // pixels at 96 dpi, relative to the window's client area
+    const char* parent; // the widget it is a child of
+    QRect inWindow;     // pixels at 96 dpi, relative to the window's client area
 };
 
 // The design's twips divided by 15, frame offsets added by hand.
+// clang-format off
 const Placement kPlacements[] = {
     {"Frame1", "Form1", {8, 8, 441, 115}},
     {"Label1", "Frame1", {32, 32, 48, 12}},      // (120 + 360, 120 + 360)
@@ -46,6 +47,7 @@ const Placement kPlacements[] = {
     {"Label11", "Form1", {8, 224, 150, 12}},
     {"Label12", "Form1", {304, 224, 138, 12}},
 };
+// clang-format on
 
 void PrintTo(const Placement& p, std::ostream* out)
 {
@@ -104,11 +106,10 @@ TEST(Window, tabFollowsTheDesignsFocusOrder)
 {
     WindowHarness w;
     w.start();
-    const std::vector<std::string> expected = {"Command1", "Text1",    "Text2",    "Text3",    "Text4",
-                                               "Text5",    "Combo1",   "Command2", "Command3", "Command4",
-                                               "Command5", "Command6", "Command7", "Command8", "Option2",
-                                               "Option1",  "Text6",    "Text7",    "Text8",    "Check1",
-                                               "Command1"};
+    const std::vector<std::string> expected = {"Command1", "Text1",    "Text2",    "Text3",    "Text4",    "Text5",
+                                               "Combo1",   "Command2", "Command3", "Command4", "Command5", "Command6",
+                                               "Command7", "Command8", "Option2",  "Option1",  "Text6",    "Text7",
+                                               "Text8",    "Check1",   "Command1"};
     std::vector<std::string> visited{w.focusedControl()};
     for (std::size_t i = 1; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -275,8 +276,7 @@ TEST(Window, modelChangesReachTheWidgets)
     form.setCaption(Form1::runningTitle());
     EXPECT_EQ(w.window.windowTitle().toStdString(), Form1::runningTitle());
 
-    const std::pair<int, Qt::CheckState> values[] = {
-        {1, Qt::Checked}, {2, Qt::PartiallyChecked}, {0, Qt::Unchecked}};
+    const std::pair<int, Qt::CheckState> values[] = {{1, Qt::Checked}, {2, Qt::PartiallyChecked}, {0, Qt::Unchecked}};
     for (const auto& [value, state] : values) {
         form.Check1.setValue(value);
         EXPECT_EQ(w.widget<QCheckBox>("Check1")->checkState(), state) << value;

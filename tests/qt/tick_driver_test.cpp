@@ -21,7 +21,7 @@ struct Case {
     std::int64_t expectedDelay;
 };
 
-constexpr std::int64_t kSecond = 1'700'000'000;  // any whole second
+constexpr std::int64_t kSecond = 1'700'000'000; // any whole second
 constexpr std::int64_t kMs = kSecond * 1000;
 
 const Case kCases[] = {

@@ -49,10 +49,10 @@ TEST(QtTray, followsTheShellsAddAndDeleteRules)
         bool accepted;
     };
     const Step steps[] = {
-        {TrayService::Delete, record(1, 1), false},  // nothing to delete
+        {TrayService::Delete, record(1, 1), false}, // nothing to delete
         {TrayService::Add, record(1, 1), true},
-        {TrayService::Add, record(1, 1, Icon::Running), false},  // already shown
-        {TrayService::Add, record(1, 2), true},                  // another identifier
+        {TrayService::Add, record(1, 1, Icon::Running), false}, // already shown
+        {TrayService::Add, record(1, 2), true},                 // another identifier
         {TrayService::Delete, record(1, 1), true},
         {TrayService::Delete, record(1, 1), false},
         {TrayService::Add, record(1, 1, Icon::Running), true},

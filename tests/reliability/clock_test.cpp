@@ -28,7 +28,7 @@ protected:
 
 TEST_F(ClockRoad, aClockSetBackAcrossASlotRunsItAgain)
 {
-    tick(90);  // 12:00:30, the slot has run
+    tick(90); // 12:00:30, the slot has run
     ASSERT_EQ(backups().size(), 1u);
     tickAt(11, 59, 50);
     tick(9);
@@ -40,7 +40,7 @@ TEST_F(ClockRoad, aClockSetBackAcrossASlotRunsItAgain)
 
 TEST_F(ClockRoad, aClockJumpedForwardOverASlotRunsItOnce)
 {
-    tick(50);  // 11:59:50
+    tick(50); // 11:59:50
     tickAt(12, 5, 0);
     EXPECT_EQ(backups().size(), 1u);
     tick(120);
@@ -52,7 +52,7 @@ TEST_F(ClockRoad, springForwardRunsTheSlotInTheSkippedHourOnce)
     f.Text8.setText("02:30:00");
     tickAt(1, 59, 58);
     tickAt(1, 59, 59);
-    tickAt(3, 0, 0);  // the clocks skip from 02:00 to 03:00
+    tickAt(3, 0, 0); // the clocks skip from 02:00 to 03:00
     EXPECT_EQ(backups().size(), 1u);
     tick(3600);
     EXPECT_EQ(backups().size(), 1u);
@@ -62,9 +62,9 @@ TEST_F(ClockRoad, fallBackRunsTheSlotInTheRepeatedHourTwice)
 {
     f.Text8.setText("02:30:00");
     tickAt(2, 29, 59);
-    tick(1800);  // 02:59:59
+    tick(1800); // 02:59:59
     ASSERT_EQ(backups().size(), 1u);
-    tickAt(2, 0, 0);  // back to 02:00 for the second time
+    tickAt(2, 0, 0); // back to 02:00 for the second time
     tick(3600);
     EXPECT_EQ(backups().size(), 2u);
 }
@@ -81,9 +81,8 @@ TEST_F(ClockRoad, aWeekOfJitteryTicksRunsEverySlotOnceADay)
     f.Timer1.setEnabled(false);
     f.Timer1.setEnabled(true);
 
-    const std::vector<std::pair<const char*, int>> slots{{"03:00:00", 3 * 3600},
-                                                         {"12:00:00", 12 * 3600},
-                                                         {"21:30:15", 21 * 3600 + 30 * 60 + 15}};
+    const std::vector<std::pair<const char*, int>> slots{
+        {"03:00:00", 3 * 3600}, {"12:00:00", 12 * 3600}, {"21:30:15", 21 * 3600 + 30 * 60 + 15}};
     // The slot a run at this reading belongs to: ticks come at most 1.8 s
     // apart, so a slot's run happens within 2 s after its second.
     auto slotOf = [&slots](const LocalDateTime& t) -> const char* {
@@ -97,7 +96,7 @@ TEST_F(ClockRoad, aWeekOfJitteryTicksRunsEverySlotOnceADay)
 
     std::mt19937 random(7);
     std::uniform_int_distribution<int> gap(200, 1800);
-    std::map<std::pair<int, std::string>, std::size_t> runs;  // (day, slot) -> runs
+    std::map<std::pair<int, std::string>, std::size_t> runs; // (day, slot) -> runs
     bool setBack = false;
     std::size_t seen = backups().size();
     const std::size_t before = seen;
@@ -105,7 +104,7 @@ TEST_F(ClockRoad, aWeekOfJitteryTicksRunsEverySlotOnceADay)
         w.harness.clock.advanceMilliseconds(gap(random));
         const LocalDateTime now = w.harness.clock.now();
         if (!setBack && now.day == 4 && now.hour == 12 && now.minute == 10) {
-            w.harness.clock.set(11, 50, 0);  // someone sets the clock back 20 minutes
+            w.harness.clock.set(11, 50, 0); // someone sets the clock back 20 minutes
             setBack = true;
         }
         f.Timer1_Timer();

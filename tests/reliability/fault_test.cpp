@@ -3,8 +3,8 @@
 // that should be kept is lost.
 
 #include <chrono>
-#include <thread>
 #include <memory>
+#include <thread>
 
 #include "backup/road_schedule.h"
 #include "fakes/file_bytes.h"
@@ -15,9 +15,9 @@ namespace {
 
 class FaultRoad : public BackupRoad {
 protected:
-    explicit FaultRoad(std::vector<std::string> faults, std::vector<std::string> databases = {"sales:64KB",
-                                                                                              "crm:64KB"})
-        : BackupRoad(databases, std::move(faults)), m_databases(std::move(databases))
+    explicit FaultRoad(std::vector<std::string> faults, std::vector<std::string> databases = {"sales:64KB", "crm:64KB"})
+        : BackupRoad(databases, std::move(faults))
+        , m_databases(std::move(databases))
     {
         list({"sales", "crm"});
         // Last night's backups, which must survive whatever happens.
@@ -154,9 +154,8 @@ public:
     explicit RunningClock(LocalDateTime start) : m_start(start), m_origin(std::chrono::steady_clock::now()) {}
     LocalDateTime now() const override
     {
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - m_origin)
-                                 .count();
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_origin).count();
         LocalDateTime t = LocalDateTime::fromSerialSecond(m_start.serialSecond() + elapsed / 1000);
         t.millisecond = static_cast<int>(elapsed % 1000);
         return t;

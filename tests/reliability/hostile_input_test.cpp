@@ -32,6 +32,7 @@ void PrintTo(const Entry& e, std::ostream* os)
     *os << e.label;
 }
 
+// clang-format off
 const Entry kEntries[] = {
     {"closingBracket", "a]b", true, true},
     {"apostrophe", "o'brien", true, true},
@@ -46,6 +47,7 @@ const Entry kEntries[] = {
     {"blanks", "two words ", true, true},
     {"tooLong", kLongName, false, true},
 };
+// clang-format on
 
 class HostileEntry : public ::testing::TestWithParam<Entry> {};
 
@@ -81,8 +83,8 @@ TEST_P(HostileEntry, isLookedUpAndBackedUpWithOneWellFormedStatementEach)
     }
     const std::string file = folder + e.name + ".bak";
     EXPECT_EQ(w.server.statements(),
-              (std::vector<std::string>{lookup, "backup database [" + doubled(e.name, ']') + "] to disk=N'"
-                                                    + doubled(file, '\'') + "'"}));
+              (std::vector<std::string>{
+                  lookup, "backup database [" + doubled(e.name, ']') + "] to disk=N'" + doubled(file, '\'') + "'"}));
     if (e.fileCanBeWritten) {
         EXPECT_EQ(h.messages.boxes.size(), 1u) << h.messages.boxes.back().text;
         const auto inspection = inspectBackup(file);
@@ -183,8 +185,8 @@ TEST_F(HostileField, aFolderWithBlanksAndQuotesIsOnePath)
     folder = (w.harness.temp.path() / "it's a folder; --").string() + "/";
     f.Text5.setText(folder);
     tick(60);
-    EXPECT_EQ(backups(), std::vector<std::string>{"backup database [sales] to disk=N'" + doubled(folder, '\'')
-                                                  + "sales.bak'"});
+    EXPECT_EQ(backups(),
+              std::vector<std::string>{"backup database [sales] to disk=N'" + doubled(folder, '\'') + "sales.bak'"});
     expectOneSetOf(folder + "sales.bak", "sales");
 }
 

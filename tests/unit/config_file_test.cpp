@@ -24,9 +24,9 @@ std::string crlfLines(std::initializer_list<std::string> lines)
     return bytes;
 }
 
-const std::string kWorkedExample = crlfLines({kServerHeader, "192.168.1.20", "sa", "", kListHeader, "2", "shopdb",
-                                              "crmdb", kListEnd, kFolderHeader, "D:\\dbbak\\", kSystemHeader,
-                                              "False", "True", "0", "12:00:00", "18:00:00", "03:00:00"});
+const std::string kWorkedExample =
+    crlfLines({kServerHeader, "192.168.1.20", "sa", "", kListHeader, "2", "shopdb", "crmdb", kListEnd, kFolderHeader,
+               "D:\\dbbak\\", kSystemHeader, "False", "True", "0", "12:00:00", "18:00:00", "03:00:00"});
 
 class ConfigFileTest : public ::testing::Test {
 protected:
@@ -59,7 +59,8 @@ TEST_F(ConfigFileTest, workedExampleIsWrittenByteForByte)
 
     EXPECT_EQ(saved(), kWorkedExample);
     EXPECT_EQ(kWorkedExample.substr(0, 24),
-              std::string("\x2D\x2D\x2D\x2D\x2D\x2D\xB7\xFE\xCE\xF1\xC6\xF7\xC5\xE4\xD6\xC3\x2D\x2D\x2D\x2D\x2D\x2D\x0D\x0A"));
+              std::string(
+                  "\x2D\x2D\x2D\x2D\x2D\x2D\xB7\xFE\xCE\xF1\xC6\xF7\xC5\xE4\xD6\xC3\x2D\x2D\x2D\x2D\x2D\x2D\x0D\x0A"));
     ASSERT_EQ(h.messages.boxes.size(), 1u);
     EXPECT_EQ(h.messages.boxes[0].text, "保存成功!");
     EXPECT_EQ(h.messages.boxes[0].title, "提示");
@@ -68,8 +69,9 @@ TEST_F(ConfigFileTest, workedExampleIsWrittenByteForByte)
 
 TEST_F(ConfigFileTest, initialValuesWithAnEmptyListAndChineseText)
 {
-    EXPECT_EQ(saved(), crlfLines({kServerHeader, "127.0.0.1", "sa", "", kListHeader, "0", kListEnd, kFolderHeader,
-                                  " ", kSystemHeader, "True", "False", "0", "12:00:00", "18:00:00", "03:00:00"}));
+    EXPECT_EQ(saved(),
+              crlfLines({kServerHeader, "127.0.0.1", "sa", "", kListHeader, "0", kListEnd, kFolderHeader, " ",
+                         kSystemHeader, "True", "False", "0", "12:00:00", "18:00:00", "03:00:00"}));
 
     h.form.Combo1.addItem("中文库");
     h.form.Text5.setText("/备份/");
@@ -89,8 +91,8 @@ TEST_F(ConfigFileTest, initialValuesWithAnEmptyListAndChineseText)
 
 TEST_F(ConfigFileTest, fieldsSavedEmptyComeBackAtTheirInitialValues)
 {
-    for (TextBox* field : {&h.form.Text1, &h.form.Text2, &h.form.Text3, &h.form.Text5, &h.form.Text8, &h.form.Text7,
-                           &h.form.Text6})
+    for (TextBox* field :
+         {&h.form.Text1, &h.form.Text2, &h.form.Text3, &h.form.Text5, &h.form.Text8, &h.form.Text7, &h.form.Text6})
         field->setText("");
     auto next = startWith(saved());
     const Form1& f = next->form;
@@ -241,6 +243,7 @@ std::string withLines(std::initializer_list<std::string> middle)
     return bytes;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConfigLoad,
     ::testing::Values(
@@ -276,6 +279,7 @@ INSTANTIATE_TEST_SUITE_P(
                  withLines({"-5", kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "False", "0", "a", "b", "c"}),
                  {}, "", "192.168.1.20", "/b/", "a", "b", "c", true, false}),
     [](const ::testing::TestParamInfo<LoadCase>& param) { return param.param.name; });
+// clang-format on
 
 struct BadCase {
     const char* name;
@@ -314,6 +318,7 @@ TEST_P(ConfigLoadBadLine, keepsWhatCameBeforeAndSaysWhere)
     EXPECT_EQ(h.messages.boxes[0].title, "提示");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConfigLoadBadLine,
     ::testing::Values(
@@ -326,5 +331,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"secondOptionLine",
                 withLines({"0", kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "nan", "0"}), 12, {}, "/b/"}),
     [](const ::testing::TestParamInfo<BadCase>& param) { return param.param.name; });
+// clang-format on
 
 } // namespace

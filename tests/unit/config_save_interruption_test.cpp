@@ -42,8 +42,8 @@ TEST(ConfigSaveInterruption, aWriteCutShortLeavesTheOldFile)
     FormHarness h;
     settingsB(h.form);
     const auto path = h.temp.path() / "ondrel.ini";
-    for (std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{24}, newBytes.size() / 2,
-                              newBytes.size() - 1}) {
+    for (std::size_t limit :
+         {std::size_t{0}, std::size_t{1}, std::size_t{24}, newBytes.size() / 2, newBytes.size() - 1}) {
         writeBytes(path, oldBytes);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
@@ -53,8 +53,8 @@ TEST(ConfigSaveInterruption, aWriteCutShortLeavesTheOldFile)
             ::setrlimit(RLIMIT_FSIZE, &rl);
             h.messages.boxes.clear();
             h.form.SaveSet(path.string());
-            const bool reported = h.messages.boxes.size() == 1
-                && h.messages.boxes[0].text.find("保存失败") != std::string::npos;
+            const bool reported =
+                h.messages.boxes.size() == 1 && h.messages.boxes[0].text.find("保存失败") != std::string::npos;
             ::_exit(reported ? 0 : 1);
         }
         int status = 0;

@@ -83,10 +83,10 @@ TEST(FormModel, controlsStartAsDesigned)
     std::vector<std::string> order;
     for (const Control* control : f.tabOrder())
         order.push_back(control->name());
-    EXPECT_EQ(order, (std::vector<std::string>{"Command1", "Text1", "Text2", "Text3", "Text4", "Text5", "Combo1",
-                                               "Command2", "Command3", "Command4", "Command5", "Command6", "Command7",
-                                               "Command8", "Option2", "Option1", "Text6", "Text7", "Text8",
-                                               "Check1"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"Command1", "Text1",    "Text2",    "Text3",    "Text4",
+                                               "Text5",    "Combo1",   "Command2", "Command3", "Command4",
+                                               "Command5", "Command6", "Command7", "Command8", "Option2",
+                                               "Option1",  "Text6",    "Text7",    "Text8",    "Check1"}));
 }
 
 TEST(FormModel, hiddenObjectsAndStartUp)
@@ -101,12 +101,13 @@ TEST(FormModel, hiddenObjectsAndStartUp)
     std::vector<std::pair<std::string, std::string>> items;
     for (const MenuItem* item : f.mnuPopUp.items())
         items.emplace_back(item->name(), item->caption());
-    EXPECT_EQ(items, (std::vector<std::pair<std::string, std::string>>{{"stops", "停止运行"},
-                                                                        {"mnuChange", "显示窗口"},
-                                                                        {"lin2", "-"},
-                                                                        {"upcc", "升级程序"},
-                                                                        {"autob", "关于程序"},
-                                                                        {"mnuExit", "退 出"}}));
+    EXPECT_EQ(items,
+              (std::vector<std::pair<std::string, std::string>>{{"stops", "停止运行"},
+                                                                {"mnuChange", "显示窗口"},
+                                                                {"lin2", "-"},
+                                                                {"upcc", "升级程序"},
+                                                                {"autob", "关于程序"},
+                                                                {"mnuExit", "退 出"}}));
     EXPECT_EQ(f.caption(), "[Ondrel] 更新 http://ondrel.cn");
 
     h.executable.m_baseName = "dbbak";

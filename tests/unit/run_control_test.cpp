@@ -69,12 +69,12 @@ TEST_F(RunControl, startSwitchesEverythingTheRunLocks)
     EXPECT_EQ(f.Command1.caption(), "停止备份");
     EXPECT_EQ(f.stops.caption(), "停止备份");
     EXPECT_TRUE(f.Timer1.enabled());
-    for (const Control* locked : std::initializer_list<const Control*>{
-             &f.Option1, &f.Option2, &f.Text1, &f.Text2, &f.Text3, &f.Text5, &f.Text8, &f.Text7, &f.Text6,
-             &f.Command4, &f.Command3, &f.Command7})
+    for (const Control* locked :
+         std::initializer_list<const Control*>{&f.Option1, &f.Option2, &f.Text1, &f.Text2, &f.Text3, &f.Text5, &f.Text8,
+                                               &f.Text7, &f.Text6, &f.Command4, &f.Command3, &f.Command7})
         EXPECT_FALSE(locked->enabled()) << locked->name();
-    for (const Control* open : std::initializer_list<const Control*>{
-             &f.Text4, &f.Combo1, &f.Command2, &f.Command5, &f.Command6, &f.Command8, &f.Check1})
+    for (const Control* open : std::initializer_list<const Control*>{&f.Text4, &f.Combo1, &f.Command2, &f.Command5,
+                                                                     &f.Command6, &f.Command8, &f.Check1})
         EXPECT_TRUE(open->enabled()) << open->name();
     EXPECT_EQ(f.Check1.value(), 1);
     EXPECT_EQ(f.Check1.caption(), "解");
@@ -116,7 +116,7 @@ TEST_F(RunControl, stopIsImmediateEvenWithTheServerDown)
     const std::size_t boxes = h.messages.boxes.size();
     const std::size_t events = h.fakeDb.events.size();
     h.fakeDb.openFailure = DatabaseError::kFail;
-    f.Combo1.addItem("typo");  // names can be added while running
+    f.Combo1.addItem("typo"); // names can be added while running
     f.Text1.setText("");
 
     f.Command1.click();
@@ -126,9 +126,9 @@ TEST_F(RunControl, stopIsImmediateEvenWithTheServerDown)
     EXPECT_EQ(f.Command1.caption(), "开始运行");
     EXPECT_EQ(f.stops.caption(), "开始运行");
     EXPECT_FALSE(f.Timer1.enabled());
-    for (const Control* open : std::initializer_list<const Control*>{
-             &f.Option1, &f.Option2, &f.Text1, &f.Text2, &f.Text3, &f.Text5, &f.Text8, &f.Text7, &f.Text6,
-             &f.Command4, &f.Command3, &f.Command7})
+    for (const Control* open :
+         std::initializer_list<const Control*>{&f.Option1, &f.Option2, &f.Text1, &f.Text2, &f.Text3, &f.Text5, &f.Text8,
+                                               &f.Text7, &f.Text6, &f.Command4, &f.Command3, &f.Command7})
         EXPECT_TRUE(open->enabled()) << open->name();
     EXPECT_EQ(f.Check1.value(), 0);
     EXPECT_EQ(f.Check1.caption(), "锁");

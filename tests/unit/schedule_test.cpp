@@ -51,8 +51,9 @@ TEST_F(Schedule, oneRunInTheSlotSecondAndNoneBeforeOrAfter)
     EXPECT_TRUE(h.fakeDb.events.empty());
     EXPECT_FALSE(fs::exists(folder)) << "a tick with no slot due touches nothing";
     tick();
-    EXPECT_EQ(statements(), (std::vector<std::string>{statement("sales", folder + "sales.bak"),
-                                                      statement("crm", folder + "crm.bak")}));
+    EXPECT_EQ(
+        statements(),
+        (std::vector<std::string>{statement("sales", folder + "sales.bak"), statement("crm", folder + "crm.bak")}));
     // One connection each: open, backup, close.
     std::vector<std::string> kinds;
     for (const auto& event : h.fakeDb.events)
@@ -180,11 +181,10 @@ TEST_F(Schedule, namesAndPathsAreQuotedSoTheyCannotEndTheStatement)
     std::string quotedFolder = folder;
     quotedFolder.replace(quotedFolder.find('\''), 1, "''");
     EXPECT_EQ(statements(),
-              (std::vector<std::string>{
-                  "backup database [a]]b] to disk=N'" + quotedFolder + "a]b.bak'",
-                  "backup database [o'brien] to disk=N'" + quotedFolder + "o''brien.bak'",
-                  "backup database [x]] to disk='evil'--] to disk=N'" + quotedFolder
-                      + "x] to disk=''evil''--.bak'"}));
+              (std::vector<std::string>{"backup database [a]]b] to disk=N'" + quotedFolder + "a]b.bak'",
+                                        "backup database [o'brien] to disk=N'" + quotedFolder + "o''brien.bak'",
+                                        "backup database [x]] to disk='evil'--] to disk=N'" + quotedFolder
+                                            + "x] to disk=''evil''--.bak'"}));
     EXPECT_TRUE(h.messages.boxes.empty());
     EXPECT_TRUE(fs::exists(folder + "x] to disk='evil'--.bak"));
 }
@@ -282,8 +282,8 @@ TEST_F(TimeSlotMode, aSecondSlotInTheSameHourReplacesTheFolder)
     f.Text7.setText("12:30:00");
     tick(60);
     const std::string hour = dated("2026年12月06日12时");
-    EXPECT_EQ(statements(), (std::vector<std::string>{statement("sales", hour + "/sales.bak"),
-                                                      statement("crm", hour + "/crm.bak")}));
+    EXPECT_EQ(statements(),
+              (std::vector<std::string>{statement("sales", hour + "/sales.bak"), statement("crm", hour + "/crm.bak")}));
     EXPECT_TRUE(h.shell.trashRequests.empty());
 
     tick(30 * 60);
@@ -311,8 +311,9 @@ TEST_F(TimeSlotMode, slotsOfOtherHoursKeepTheirFoldersDayAfterDay)
     for (const auto& entry : fs::directory_iterator(folder))
         folders.push_back(entry.path().filename().string());
     std::sort(folders.begin(), folders.end());
-    EXPECT_EQ(folders, (std::vector<std::string>{"2026年12月06日03时", "2026年12月06日04时", "2026年12月07日03时",
-                                                 "2026年12月07日04时"}));
+    EXPECT_EQ(folders,
+              (std::vector<std::string>{"2026年12月06日03时", "2026年12月06日04时", "2026年12月07日03时",
+                                        "2026年12月07日04时"}));
     EXPECT_TRUE(h.shell.trashRequests.empty());
 }
 
@@ -349,8 +350,9 @@ TEST_F(TimeSlotMode, aRunCrossingTheHourWritesEveryFileIntoItsOwnFolder)
     h.fakeDb.duringExecute = [&](const std::string&) { h.clock.advanceSeconds(1); };
     tick();
     const std::string hour = dated("2026年12月06日12时");
-    EXPECT_EQ(statements(), (std::vector<std::string>{statement("a", hour + "/a.bak"), statement("b", hour + "/b.bak"),
-                                                      statement("c", hour + "/c.bak")}));
+    EXPECT_EQ(statements(),
+              (std::vector<std::string>{statement("a", hour + "/a.bak"), statement("b", hour + "/b.bak"),
+                                        statement("c", hour + "/c.bak")}));
     EXPECT_TRUE(h.messages.boxes.empty());
     EXPECT_FALSE(fs::exists(dated("2026年12月06日13时")));
 }

@@ -146,7 +146,7 @@ TEST_F(TrayTest, theTrayMenuRunsItsItems)
 
 TEST_F(TrayTest, codesAreReadInPixelsWhateverTheScreensDensity)
 {
-    h.windowSystem.twipsPerPixel = 10;  // 144 dpi
+    h.windowSystem.twipsPerPixel = 10; // 144 dpi
     f.Command5.click();
     f.Form_MouseMove(0, 0, 515 * 10, 0);
     EXPECT_TRUE(f.visible());
@@ -184,8 +184,9 @@ TEST_F(TrayTest, aboutBoxLinksAndRestorePlaceholder)
     f.Label11.click();
     f.Label10.click();
     f.Label12.click();
-    EXPECT_EQ(h.urls.opened, (std::vector<std::string>{"http://ondrel.cn", "http://ondrel.cn", "http://es.ondrel.cn",
-                                                       "http://job.ondrel.cn"}));
+    EXPECT_EQ(h.urls.opened,
+              (std::vector<std::string>{"http://ondrel.cn", "http://ondrel.cn", "http://es.ondrel.cn",
+                                        "http://job.ondrel.cn"}));
 
     for (int i = 0; i < 2; ++i)
         f.Command7.click();

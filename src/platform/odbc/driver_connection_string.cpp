@@ -31,8 +31,9 @@ std::string verbatimValue(const std::string& keyword, const std::string& value)
 {
     if (value.find(';') == std::string::npos && value.front() != '{')
         return value;
-    cannotCarry(keyword, "holds '}' together with ';' or a leading '{', which this FreeTDS driver "
-                         "(before 1.3.21) and the driver manager would read differently");
+    cannotCarry(keyword,
+                "holds '}' together with ';' or a leading '{', which this FreeTDS driver "
+                "(before 1.3.21) and the driver manager would read differently");
 }
 
 } // namespace

@@ -27,8 +27,7 @@ std::string driverNameIn(const std::string& connectionString)
 
 } // namespace
 
-OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment)
-    : m_environment(std::move(environment))
+OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment) : m_environment(std::move(environment))
 {
 }
 

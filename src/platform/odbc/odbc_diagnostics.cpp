@@ -21,8 +21,10 @@ std::vector<DiagnosticRecord> diagnosticsOf(SQLSMALLINT handleType, SQLHANDLE ha
         }
         if (!SQL_SUCCEEDED(rc))
             break;
-        const auto textLength = std::min(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), message.size() - 1);
-        records.push_back({SqlText::utf8(state, 5), static_cast<long>(native), SqlText::utf8(message.data(), textLength)});
+        const auto textLength =
+            std::min(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), message.size() - 1);
+        records.push_back(
+            {SqlText::utf8(state, 5), static_cast<long>(native), SqlText::utf8(message.data(), textLength)});
     }
     return records;
 }

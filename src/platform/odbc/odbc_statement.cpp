@@ -17,8 +17,7 @@ SQLPOINTER integerAttribute(SQLULEN value)
 
 } // namespace
 
-OdbcStatement::OdbcStatement(SQLHDBC connection)
-    : m_handle(SQL_HANDLE_DBC, connection, OdbcPhase::Statement)
+OdbcStatement::OdbcStatement(SQLHDBC connection) : m_handle(SQL_HANDLE_DBC, connection, OdbcPhase::Statement)
 {
     const struct {
         SQLINTEGER attribute;
@@ -95,7 +94,8 @@ bool OdbcStatement::succeeded(SQLRETURN rc)
     const std::vector<DiagnosticRecord> records = m_handle.diagnostics();
     m_errors.insert(m_errors.end(), records.begin(), records.end());
     if (records.empty())
-        m_errors.push_back({"HY000", 0, "the driver failed without diagnostics (return code " + std::to_string(rc) + ")"});
+        m_errors.push_back(
+            {"HY000", 0, "the driver failed without diagnostics (return code " + std::to_string(rc) + ")"});
     return false;
 }
 

@@ -4,9 +4,9 @@
 
 LocalDateTime SystemClock::now() const
 {
-    timespec ts {};
+    timespec ts{};
     ::clock_gettime(CLOCK_REALTIME, &ts);
-    tm local {};
+    tm local{};
     ::localtime_r(&ts.tv_sec, &local);
     LocalDateTime t;
     t.year = local.tm_year + 1900;

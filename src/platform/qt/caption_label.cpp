@@ -28,8 +28,7 @@ void CaptionLabel::paintEvent(QPaintEvent*)
     plain.setUnderline(false);
     painter.setFont(plain);
     const QFontMetrics metrics(plain);
-    const QColor ink =
-        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
+    const QColor ink = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
     painter.setPen(ink);
     const int baseline = baselineFor(metrics, height());
     painter.drawText(QPoint(0, baseline), text());

@@ -34,7 +34,7 @@ Qt::WindowFlags flagsFor(bool inTaskbar)
 {
     // A tool window stays off the taskbar; the tray icon brings it back.
     return (inTaskbar ? Qt::Window : Qt::Tool) | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 }
 
 Qt::CheckState checkState(int value)
@@ -52,7 +52,9 @@ Qt::CheckState checkState(int value)
 } // namespace
 
 MainWindow::MainWindow(Form1& form, QWidget* parent)
-    : QWidget(parent), m_form(form), m_twipsPerPixel(Twips::perPixel(*this))
+    : QWidget(parent)
+    , m_form(form)
+    , m_twipsPerPixel(Twips::perPixel(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     // Only the model's exit paths end the program: a message box closed while
@@ -143,12 +145,10 @@ QWidget* MainWindow::createWidget(Control& control, QWidget* parent)
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setCompleter(nullptr);
-        connect(box->lineEdit(), &QLineEdit::textEdited, this, [&combo](const QString& text) {
-            runGuarded("typing", [&] { combo.typeText(text.toStdString()); });
-        });
-        connect(box, &QComboBox::activated, this, [&combo](int index) {
-            runGuarded("choosing", [&] { combo.setListIndex(index); });
-        });
+        connect(box->lineEdit(), &QLineEdit::textEdited, this,
+                [&combo](const QString& text) { runGuarded("typing", [&] { combo.typeText(text.toStdString()); }); });
+        connect(box, &QComboBox::activated, this,
+                [&combo](int index) { runGuarded("choosing", [&] { combo.setListIndex(index); }); });
         QPointer<MainWindow> self(this);
         QPointer<QComboBox> target(box);
         combo.itemsChanged.connect([self, target, &combo] {
@@ -337,9 +337,7 @@ void MainWindow::start()
 
 void MainWindow::relayTrayMessage(int code)
 {
-    runGuarded("tray message", [&] {
-        m_form.Form_MouseMove(0, 0, static_cast<float>(code) * m_twipsPerPixel, 0);
-    });
+    runGuarded("tray message", [&] { m_form.Form_MouseMove(0, 0, static_cast<float>(code) * m_twipsPerPixel, 0); });
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -20,8 +20,8 @@ public:
     static constexpr std::uint32_t kMessageValid = 1;
     static constexpr std::uint32_t kIconValid = 2;
     static constexpr std::uint32_t kTipValid = 4;
-    static constexpr int kLeftDoubleClick = 515;  // WM_LBUTTONDBLCLK
-    static constexpr int kRightButtonUp = 517;    // WM_RBUTTONUP
+    static constexpr int kLeftDoubleClick = 515; // WM_LBUTTONDBLCLK
+    static constexpr int kRightButtonUp = 517;   // WM_RBUTTONUP
 
     QtTrayService();
     ~QtTrayService() override;

@@ -8,7 +8,9 @@
 #include "platform/qt/guard.h"
 
 TickDriver::TickDriver(Timer& timer, std::function<void()> onTick, QObject* parent)
-    : QObject(parent), m_model(timer), m_onTick(std::move(onTick))
+    : QObject(parent)
+    , m_model(timer)
+    , m_onTick(std::move(onTick))
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);

@@ -6,8 +6,8 @@ namespace {
 
 // The monospaced faces come first: like 宋体 they give Latin letters half
 // the width of a Chinese character, so captions fit the widths drawn for it.
-const char* const kCjkFallbacks[] = {"SimSun", "WenQuanYi Zen Hei Mono", "Noto Sans Mono CJK SC",
-                                     "WenQuanYi Zen Hei", "Noto Sans CJK SC"};
+const char* const kCjkFallbacks[] = {"SimSun", "WenQuanYi Zen Hei Mono", "Noto Sans Mono CJK SC", "WenQuanYi Zen Hei",
+                                     "Noto Sans CJK SC"};
 constexpr int kWindowPoints = 9;
 
 QStringList familiesStartingWith(const QString& first)
