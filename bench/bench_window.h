@@ -11,6 +11,8 @@
 #include "fakes/fake_window_system.h"
 #include "fakes/recording_message_box.h"
 #include "platform/odbc/odbc_data_access.h"
+#include "platform/posix/iconv_text_encoding.h"
+#include "platform/posix/posix_file_io.h"
 #include "platform/qt/qt_shell.h"
 
 // The window as the desktop program builds it, with the real clock handed
@@ -20,7 +22,7 @@ class BenchWindow final {
 public:
     BenchWindow(Clock& clock, OdbcDataAccess& odbc, const std::string& folder)
         : executable(folder, "ondrel")
-        , form({clock, messages, executable, shell, folderPicker, tray, urls, windowSystem, odbc})
+        , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, odbc})
     {
         form.Form_Load();
     }
@@ -41,6 +43,8 @@ public:
 
     RecordingMessageBox messages;
     FakeExecutableInfo executable;
+    PosixFileIo files;
+    IconvTextEncoding encoding;
     QtShell shell;
     FakeFolderPicker folderPicker;
     FakeTrayService tray;

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "backup/backup_statement.h"
 #include "bench_stats.h"
 #include "bench_window.h"
 #include "fakes/fake_clock.h"
@@ -25,6 +24,7 @@
 #include "platform/qt/tick_driver.h"
 #include "slot_delay_run.h"
 #include "standin_server.h"
+#include "text/server_statements.h"
 
 namespace fs = std::filesystem;
 using BenchStats::median;
@@ -203,7 +203,7 @@ RoundTimes runCost(BenchWindow& window, FakeClock& clock, MinimalOdbcLoop& minim
         fs::create_directories(theirs);
         std::vector<std::string> statements;
         for (const std::string& name : names)
-            statements.push_back(backupStatement(name, theirs + name + ".bak"));
+            statements.push_back(ServerStatements::backupStatement(name, theirs + name + ".bak"));
         window.form.Text5.setText(ours);
 
         // A run into an empty folder, then the next day's run that moves

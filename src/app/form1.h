@@ -21,8 +21,6 @@
 #include "platform/local_date_time.h"
 #include "tray/tray.h"
 
-class Connection;
-
 // The program's one window: its controls hold every setting, its variables
 // the few values passed between handlers, and its methods are the handlers.
 // It draws nothing itself; a view renders it and relays the operator's events.
@@ -183,6 +181,7 @@ public:
 private:
     void wireEvents();
     void msgBox(const std::string& text, const std::string& title = "提示");
+    void switchRunState(bool running);
     void centre();
     void leaveTaskbar();
     void reportServerError(std::int32_t number);
@@ -190,8 +189,12 @@ private:
 
     // The slot check of one tick: whether a backup slot is due now.
     bool slotDue(const LocalDateTime& now);
-    // Sends one database's backup statement over a connection of its own.
-    void backUp(Connection& connection);
+    // Backs up every list entry in list order, each over a connection of its
+    // own: connect, backup, disconnect. beforeBackup runs with bakFile and
+    // bakDb set and may name an old backup to remove once the new one is
+    // written.
+    void backUpEach(const std::function<std::string(const std::string& database)>& fileFor,
+                    const std::function<std::optional<std::string>()>& beforeBackup = {});
     // Where an old backup goes when no trash can take it; removed once the
     // new backup has succeeded.
     std::optional<std::string> moveAside(const std::string& path, const LocalDateTime& now);

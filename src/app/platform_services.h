@@ -3,9 +3,11 @@
 class Clock;
 class DataAccess;
 class ExecutableInfo;
+class FileIo;
 class FolderPicker;
 class MessageBox;
 class Shell;
+class TextEncoding;
 class TrayService;
 class UrlOpener;
 class WindowSystem;
@@ -16,6 +18,8 @@ struct PlatformServices {
     Clock& clock;
     MessageBox& messageBox;
     ExecutableInfo& executable;
+    FileIo& files;
+    TextEncoding& encoding;
     Shell& shell;
     FolderPicker& folderPicker;
     TrayService& tray;

@@ -1,7 +1,6 @@
 #include "app/sites.h"
 
-#include <algorithm>
-#include <cctype>
+#include "text/letter_case.h"
 
 namespace Sites {
 
@@ -17,17 +16,12 @@ std::string hostOf(const std::string& address)
 
 std::string upperHostOf(const std::string& address)
 {
-    std::string host = hostOf(address);
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return host;
+    return LetterCase::upper(hostOf(address));
 }
 
 std::string bareDomainOf(const std::string& address)
 {
-    std::string host = hostOf(address);
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string host = LetterCase::lower(hostOf(address));
     if (host.rfind("www.", 0) == 0)
         host.erase(0, 4);
     return host;

@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "app/form1.h"
-#include "backup/backup_statement.h"
 #include "backup/slot_schedule.h"
 #include "platform/clock.h"
 #include "platform/data_access.h"
 #include "platform/shell.h"
+#include "text/server_statements.h"
 
 // Timer1: one tick a second while the schedule runs.
 void Form1::Timer1_Timer()
@@ -31,11 +31,23 @@ bool Form1::slotDue(const LocalDateTime& now)
     return due;
 }
 
-void Form1::backUp(Connection& connection)
+void Form1::backUpEach(const std::function<std::string(const std::string& database)>& fileFor,
+                       const std::function<std::optional<std::string>()>& beforeBackup)
 {
-    connection.Open(connectionString(), {}, {}, -1);
-    connection.Execute(backupStatement(bakDb, bakFile), -1);
-    connection.Close();
+    std::unique_ptr<Connection> connection;
+    const std::size_t count = Combo1.listCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        bakDb = Combo1.list(i);
+        bakFile = fileFor(bakDb);
+        const std::optional<std::string> previous = beforeBackup ? beforeBackup() : std::nullopt;
+        if (!connection)
+            connection = m_services.dataAccess.createConnection();
+        connection->Open(connectionString(), {}, {}, -1);
+        connection->Execute(ServerStatements::backupStatement(bakDb, bakFile), -1);
+        connection->Close();
+        if (previous)
+            m_services.shell.removeAll(*previous);
+    }
 }
 
 std::optional<std::string> Form1::moveAside(const std::string& path, const LocalDateTime& now)

@@ -4,7 +4,6 @@
 #include "app/form1.h"
 #include "backup/run_scope.h"
 #include "platform/clock.h"
-#include "platform/data_access.h"
 #include "platform/path_separator.h"
 #include "platform/shell.h"
 
@@ -26,15 +25,7 @@ void Form1::Commandcopy()
                 previous = moveAside(datedFolder, now);
         }
         CreateDirr();
-        std::unique_ptr<Connection> connection;
-        const std::size_t count = Combo1.listCount();
-        for (std::size_t i = 0; i < count; ++i) {
-            bakFile = datedFolder + kPathSeparator + Combo1.list(i) + ".bak";
-            bakDb = Combo1.list(i);
-            if (!connection)
-                connection = m_services.dataAccess.createConnection();
-            backUp(*connection);
-        }
+        backUpEach([&](const std::string& database) { return datedFolder + kPathSeparator + database + ".bak"; });
         if (previous)
             m_services.shell.removeAll(*previous);
     });

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/letter_case.h"
+
 namespace {
 
 std::string trimBlanks(const std::string& text)
@@ -14,13 +16,6 @@ std::string trimBlanks(const std::string& text)
         return {};
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
-}
-
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 } // namespace
@@ -44,7 +39,7 @@ std::optional<std::int16_t> parseCount(const std::string& text)
 
 std::optional<bool> parseTruth(const std::string& text)
 {
-    const std::string word = lower(trimBlanks(text));
+    const std::string word = LetterCase::lower(trimBlanks(text));
     if (word == "true")
         return true;
     if (word == "false")

@@ -1,11 +1,9 @@
 // Editing the job: the database list and the backup folder.
 
-#include <algorithm>
-#include <cctype>
-
 #include "app/form1.h"
 #include "platform/folder_picker.h"
 #include "platform/path_separator.h"
+#include "text/letter_case.h"
 
 // "Add": the typed name goes to the end of the list, as typed.
 void Form1::Command2_Click()
@@ -61,9 +59,7 @@ std::string Form1::OpenDir()
     if (path.empty() || path.back() != kPathSeparator)
         path += kPathSeparator;
     // Upper case names the same folder only where case does not matter.
-    if (m_services.folderPicker.ignoresCase()) {
-        std::transform(path.begin(), path.end(), path.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    }
+    if (m_services.folderPicker.ignoresCase())
+        path = LetterCase::upper(std::move(path));
     return path;
 }

@@ -13,16 +13,7 @@ void Form1::Command1_Click()
     // A running schedule always stops at once: stopping must not depend on
     // the inputs or on the server answering.
     if (Command1.caption() != "开始运行") {
-        Command1.setCaption("开始运行");
-        stops.setCaption("开始运行");
-        Timer1.setEnabled(false);
-        Option1.setEnabled(true);
-        Option2.setEnabled(true);
-        for (TextBox* field : {&Text1, &Text2, &Text3, &Text5, &Text8, &Text7, &Text6})
-            field->setEnabled(true);
-        Check1.setValue(0);
-        for (Control* button : {&Command4, &Command3, &Command7})
-            button->setEnabled(true);
+        switchRunState(false);
         setCaption(idleTitle());
         return;
     }
@@ -60,16 +51,24 @@ void Form1::Command1_Click()
     msgBox("备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
     setIcon(imgIcon2.picture());
     iconm();
-    Command1.setCaption("停止备份");
-    stops.setCaption("停止备份");
-    Timer1.setEnabled(true);
-    Option1.setEnabled(false);
-    Option2.setEnabled(false);
+    switchRunState(true);
+}
+
+// What starting and stopping change, in the same order both ways: the run
+// state itself, the timer, and which inputs the operator may edit.
+void Form1::switchRunState(bool running)
+{
+    const char* caption = running ? "停止备份" : "开始运行";
+    Command1.setCaption(caption);
+    stops.setCaption(caption);
+    Timer1.setEnabled(running);
+    Option1.setEnabled(!running);
+    Option2.setEnabled(!running);
     for (TextBox* field : {&Text1, &Text2, &Text3, &Text5, &Text8, &Text7, &Text6})
-        field->setEnabled(false);
-    Check1.setValue(1);
+        field->setEnabled(!running);
+    Check1.setValue(running ? 1 : 0);
     for (Control* button : {&Command4, &Command3, &Command7})
-        button->setEnabled(false);
+        button->setEnabled(!running);
 }
 
 // Runs on every change of Check1's value; decides by the caption alone.

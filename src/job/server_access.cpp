@@ -4,10 +4,10 @@
 #include <iostream>
 
 #include "app/form1.h"
-#include "job/connection_string.h"
-#include "job/quoting.h"
 #include "job/server_error_report.h"
 #include "platform/data_access.h"
+#include "text/connection_string.h"
+#include "text/server_statements.h"
 
 void Form1::odb()
 {
@@ -45,15 +45,6 @@ void Form1::guarded(const std::function<void()>& body)
     reportServerError(number);
 }
 
-namespace {
-
-std::string quotedLiteral(const std::string& text)
-{
-    return "N'" + doubled(text, '\'') + "'";
-}
-
-} // namespace
-
 // Looks every listed database up on the server; dbOkCount ends as the number
 // of entries found after the last missing one.
 void Form1::bd()
@@ -66,8 +57,8 @@ void Form1::bd()
         const std::size_t count = Combo1.listCount();
         for (std::size_t i = 0; i < count; ++i) {
             const std::string entry = Combo1.list(i);
-            recordset->Open("Select * From master.dbo.sysdatabases Where name = " + quotedLiteral(entry), *connection,
-                            Recordset::adOpenKeyset, Recordset::adLockOptimistic, -1);
+            recordset->Open(ServerStatements::existenceQuery(entry), *connection, Recordset::adOpenKeyset,
+                            Recordset::adLockOptimistic, -1);
             if (recordset->Eof()) {
                 msgBox(entry + "数据库不存在,请重新输入或请从列表中删除!");
                 dbOkCount = "0";

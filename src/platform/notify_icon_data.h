@@ -7,6 +7,16 @@
 // shell's NOTIFYICONDATAA: five 32-bit fields, the icon handle, a 64-byte tip
 // in the ANSI code page (GBK).
 struct NotifyIconData {
+    // Which of the optional fields an add request fills (uFlags).
+    static constexpr std::uint32_t kMessageValid = 1; // NIF_MESSAGE
+    static constexpr std::uint32_t kIconValid = 2;    // NIF_ICON
+    static constexpr std::uint32_t kTipValid = 4;     // NIF_TIP
+
+    // The window messages a tray reports an icon's mouse events as.
+    static constexpr std::int32_t kMouseMove = 512;       // WM_MOUSEMOVE
+    static constexpr std::int32_t kLeftDoubleClick = 515; // WM_LBUTTONDBLCLK
+    static constexpr std::int32_t kRightButtonUp = 517;   // WM_RBUTTONUP
+
     std::uint32_t cbSize = 0;
     std::uint32_t hWnd = 0;
     std::uint32_t uID = 0;

@@ -4,23 +4,11 @@
 #include "app/sites.h"
 #include "platform/message_box.h"
 #include "platform/url_opener.h"
-
-namespace {
-
-std::string upper(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-} // namespace
+#include "text/letter_case.h"
 
 void Form1::autob_Click()
 {
-    m_services.messageBox.show("程序更新网址：" + upper(Sites::kUpdate) + " ." + "\r\n\r\n"
+    m_services.messageBox.show("程序更新网址：" + LetterCase::upper(Sites::kUpdate) + " ." + "\r\n\r\n"
                                    + "注：如发现本程序有出现BUG,请登录我的blog提交BUG报错信息。" + "\r\n\r\n"
                                    + "如有导致数据损失之类问题,本程序将不会承担任何责任。",
                                "关于程序", MessageBox::OkOnly);

@@ -16,12 +16,12 @@ void Tray::prepareDelete()
     nid.uID = kIconId;
 }
 
-void Tray::prepareAdd(Icon windowIcon)
+void Tray::prepareAdd(std::uint32_t windowIcon)
 {
     prepareDelete();
     nid.uFlags = kFlags;
     nid.uCallbackMessage = kCallbackMessage;
-    nid.hIcon = static_cast<std::uint32_t>(windowIcon);
+    nid.hIcon = windowIcon;
     // The tip is plain ASCII, so its GBK bytes are its own.
     const std::string tip = tipText();
     nid.szTip.fill(' ');

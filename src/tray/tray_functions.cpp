@@ -28,7 +28,7 @@ void Form1::iconm()
     tray.prepareDelete();
     m_services.tray.notify(TrayService::Delete, tray.nid);
     centre();
-    tray.prepareAdd(icon());
+    tray.prepareAdd(static_cast<std::uint32_t>(icon()));
     m_services.tray.notify(TrayService::Add, tray.nid);
     leaveTaskbar();
 }
@@ -42,7 +42,7 @@ void Form1::Command5_Click()
     Hide();
     centre();
     // No delete first: an icon put up by a run stays as it is.
-    tray.prepareAdd(icon());
+    tray.prepareAdd(static_cast<std::uint32_t>(icon()));
     m_services.tray.notify(TrayService::Add, tray.nid);
     leaveTaskbar();
 }
@@ -55,11 +55,11 @@ void Form1::Form_MouseMove(int, int, float x, float)
     if (tray.busy)
         return;
     tray.busy = true;
-    if (tray.lastMessage == Tray::kLeftDoubleClick) {
+    if (tray.lastMessage == NotifyIconData::kLeftDoubleClick) {
         Show();
         Command5.setEnabled(true);
         mnuChange.setCaption("隐藏托盘");
-    } else if (tray.lastMessage == Tray::kRightButtonUp) {
+    } else if (tray.lastMessage == NotifyIconData::kRightButtonUp) {
         const std::string chosen = m_services.windowSystem.popupMenu();
         if (MenuItem* item = mnuPopUp.find(chosen); item && !item->isSeparator())
             item->clicked.emit();

@@ -14,6 +14,8 @@
 #include "fakes/recording_message_box.h"
 #include "fakes/temp_folder.h"
 #include "fakes/test_shell.h"
+#include "platform/posix/iconv_text_encoding.h"
+#include "platform/posix/posix_file_io.h"
 
 // A window with every seam replaced by a test double, in a temporary
 // folder of its own. By default the in-process fake database answers; a
@@ -23,7 +25,7 @@ public:
     explicit FormHarness(DataAccess* dataAccess = nullptr)
         : shell(temp.path() / "trash")
         , executable(temp.path().string(), "ondrel")
-        , form({clock, messages, executable, shell, folderPicker, tray, urls, windowSystem,
+        , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem,
                 dataAccess ? *dataAccess : fakeDb})
     {
     }
@@ -33,6 +35,8 @@ public:
     RecordingMessageBox messages;
     TestShell shell;
     FakeExecutableInfo executable;
+    PosixFileIo files;
+    IconvTextEncoding encoding;
     FakeFolderPicker folderPicker;
     FakeTrayService tray;
     FakeUrlOpener urls;

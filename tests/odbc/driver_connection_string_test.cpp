@@ -5,10 +5,9 @@
 
 #include "case_name.h"
 #include "freetds13_reader.h"
-#include "job/connection_string.h"
 #include "platform/database_error.h"
-#include "platform/odbc/connection_attributes.h"
 #include "platform/odbc/driver_connection_string.h"
+#include "text/connection_string.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ using Attributes = std::vector<std::pair<std::string, std::string>>;
 Attributes readAsDriverManager(const std::string& text)
 {
     Attributes attributes;
-    for (const ConnectionAttribute& attribute : ConnectionAttributes::parse(text))
+    for (const ConnectionString::Attribute& attribute : ConnectionString::attributes(text))
         attributes.emplace_back(attribute.keyword, attribute.value);
     return attributes;
 }

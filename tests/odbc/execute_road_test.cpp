@@ -2,13 +2,13 @@
 
 #include <filesystem>
 
-#include "backup/backup_statement.h"
 #include "case_name.h"
 #include "fakes/temp_folder.h"
-#include "job/connection_string.h"
 #include "platform/odbc/odbc_data_access.h"
 #include "road_window.h"
 #include "standin_inspection.h"
+#include "text/connection_string.h"
+#include "text/server_statements.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ TEST(Execute, runsABackupToItsEnd)
     const std::string file = (folder.path() / "销售 o'brien.bak").string();
     auto connection = connectTo(odbc, server);
 
-    connection->Execute(backupStatement("sales", file));
+    connection->Execute(ServerStatements::backupStatement("sales", file));
     connection->Close();
 
     const StandinInspection inspection = inspectBackup(file);
@@ -38,7 +38,7 @@ TEST(Execute, runsABackupToItsEnd)
     ASSERT_EQ(inspection.sets.size(), 1u);
     EXPECT_EQ(inspection.sets[0].database, "sales");
     EXPECT_TRUE(inspection.sets[0].checksumOk);
-    EXPECT_EQ(server.statements(), std::vector<std::string>{backupStatement("sales", file)});
+    EXPECT_EQ(server.statements(), std::vector<std::string>{ServerStatements::backupStatement("sales", file)});
 }
 
 struct FailureCase {

@@ -17,10 +17,11 @@
 #include "fakes/recording_message_box.h"
 #include "fakes/temp_folder.h"
 #include "fakes/test_shell.h"
+#include "platform/posix/iconv_text_encoding.h"
+#include "platform/posix/posix_file_io.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_tray_service.h"
-#include "platform/text_encoding.h"
 
 namespace {
 
@@ -40,9 +41,11 @@ NotifyIconData record(std::uint32_t window, std::uint32_t id, Icon icon = Icon::
     return data;
 }
 
+const IconvTextEncoding kGbk;
+
 TEST(QtTray, followsTheShellsAddAndDeleteRules)
 {
-    QtTrayService tray;
+    QtTrayService tray(kGbk);
     struct Step {
         int request;
         NotifyIconData data;
@@ -66,8 +69,8 @@ TEST(QtTray, followsTheShellsAddAndDeleteRules)
 
 TEST(QtTray, showsTheRecordsIconAndTip)
 {
-    QtTrayService tray;
-    tray.notify(TrayService::Add, record(1, 1, Icon::Running, TextEncoding::utf8ToGbk("备份'Ondrel")));
+    QtTrayService tray(kGbk);
+    tray.notify(TrayService::Add, record(1, 1, Icon::Running, kGbk.utf8ToGbk("备份'Ondrel")));
     QSystemTrayIcon* icon = tray.icon(1, 1);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->toolTip(), QStringLiteral("备份'Ondrel"));
@@ -81,11 +84,12 @@ TEST(QtTray, showsTheRecordsIconAndTip)
 
 TEST(QtTray, tipEndsAtItsNul)
 {
+    const QtTrayService tray(kGbk);
     NotifyIconData data = record(1, 1);
-    EXPECT_EQ(QtTrayService::tipOf(data), QStringLiteral("ondrel.cn'Ondrel"));
+    EXPECT_EQ(tray.tipOf(data), QStringLiteral("ondrel.cn'Ondrel"));
     data.szTip.fill(' ');
     data.szTip[63] = '\0';
-    EXPECT_EQ(QtTrayService::tipOf(data), QString(63, u' '));
+    EXPECT_EQ(tray.tipOf(data), QString(63, u' '));
 }
 
 // A window whose tray is the Qt one; the other seams are test doubles.
@@ -93,7 +97,8 @@ struct TrayWindow {
     TrayWindow()
         : shell(temp.path() / "trash")
         , executable(temp.path().string(), "ondrel")
-        , form({clock, messages, executable, shell, folderPicker, tray, urls, windowSystem, db})
+        , tray(encoding)
+        , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, db})
     {
         form.Form_Load();
         window = std::make_unique<MainWindow>(form);
@@ -113,6 +118,8 @@ struct TrayWindow {
     TestShell shell;
     FakeExecutableInfo executable;
     FakeFolderPicker folderPicker;
+    PosixFileIo files;
+    IconvTextEncoding encoding;
     QtTrayService tray;
     FakeUrlOpener urls;
     FakeWindowSystem windowSystem;

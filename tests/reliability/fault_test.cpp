@@ -180,7 +180,9 @@ TEST(SlowBackup, lastingPastTheNextSlotIsFollowedByThatSlotsRun)
     FakeTrayService tray;
     FakeUrlOpener urls;
     FakeWindowSystem windowSystem;
-    Form1 f({clock, messages, executable, shell, picker, tray, urls, windowSystem, odbc});
+    PosixFileIo files;
+    IconvTextEncoding encoding;
+    Form1 f({clock, messages, executable, files, encoding, shell, picker, tray, urls, windowSystem, odbc});
     f.Form_Load();
     f.Text1.setText(server.serverField());
     f.Text3.setText("Secret#1");

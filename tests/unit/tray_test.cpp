@@ -50,7 +50,7 @@ TEST_F(TrayTest, hidingRemembersWhetherARunIsActive)
     EXPECT_FLOAT_EQ(f.left(), (1920.0f * 15 - (6825 + 30)) / 2);
     EXPECT_FLOAT_EQ(f.top(), (1080.0f * 15 - (3630 + 465)) / 2);
 
-    trayEvent(Tray::kLeftDoubleClick);
+    trayEvent(NotifyIconData::kLeftDoubleClick);
     EXPECT_TRUE(f.visible());
     startRun();
     f.Command5.click();
@@ -89,14 +89,14 @@ TEST_F(TrayTest, onlyADoubleClickAndARightReleaseDoAnything)
         EXPECT_EQ(h.windowSystem.menusShown, 0) << code;
     }
     EXPECT_EQ(f.tray.lastMessage, 518);
-    trayEvent(Tray::kRightButtonUp);
+    trayEvent(NotifyIconData::kRightButtonUp);
     EXPECT_EQ(h.windowSystem.menusShown, 1);
     EXPECT_FALSE(f.visible());
 }
 
 TEST_F(TrayTest, aDoubleClickWhileShownKeepsItShown)
 {
-    trayEvent(Tray::kLeftDoubleClick);
+    trayEvent(NotifyIconData::kLeftDoubleClick);
     EXPECT_TRUE(f.visible());
     EXPECT_TRUE(f.Command5.enabled());
     EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
@@ -106,10 +106,10 @@ TEST_F(TrayTest, theMenuItemDecidesByTheHideButtonNotByItsCaption)
 {
     ASSERT_EQ(f.mnuChange.caption(), "显示窗口");
     h.windowSystem.menuChoice = "mnuChange";
-    trayEvent(Tray::kRightButtonUp);
+    trayEvent(NotifyIconData::kRightButtonUp);
     EXPECT_FALSE(f.visible());
     EXPECT_EQ(f.mnuChange.caption(), "显示窗口");
-    trayEvent(Tray::kRightButtonUp);
+    trayEvent(NotifyIconData::kRightButtonUp);
     EXPECT_TRUE(f.visible());
     EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
     EXPECT_TRUE(f.Command5.enabled());
@@ -119,18 +119,18 @@ TEST_F(TrayTest, eventsWhileTheMenuOrAboutBoxIsOpenAreOnlyRecorded)
 {
     f.Command5.click();
     h.windowSystem.menuChoice = "autob";
-    h.messages.whileOpen = [&](const RecordingMessageBox::Box&) { trayEvent(Tray::kLeftDoubleClick); };
-    h.windowSystem.whileMenuOpen = [&] { trayEvent(Tray::kRightButtonUp); };
-    trayEvent(Tray::kRightButtonUp);
+    h.messages.whileOpen = [&](const RecordingMessageBox::Box&) { trayEvent(NotifyIconData::kLeftDoubleClick); };
+    h.windowSystem.whileMenuOpen = [&] { trayEvent(NotifyIconData::kRightButtonUp); };
+    trayEvent(NotifyIconData::kRightButtonUp);
     EXPECT_EQ(h.windowSystem.menusShown, 1);
     ASSERT_EQ(h.messages.boxes.size(), 1u);
     EXPECT_EQ(h.messages.boxes[0].title, "关于程序");
     EXPECT_FALSE(f.visible()) << "the double-click during the About box did nothing";
-    EXPECT_EQ(f.tray.lastMessage, Tray::kLeftDoubleClick);
+    EXPECT_EQ(f.tray.lastMessage, NotifyIconData::kLeftDoubleClick);
     EXPECT_FALSE(f.tray.busy);
 
     h.messages.whileOpen = nullptr;
-    trayEvent(Tray::kLeftDoubleClick);
+    trayEvent(NotifyIconData::kLeftDoubleClick);
     EXPECT_TRUE(f.visible());
 }
 
@@ -138,7 +138,7 @@ TEST_F(TrayTest, theTrayMenuRunsItsItems)
 {
     for (const char* item : {"upcc", "mnuExit"}) {
         h.windowSystem.menuChoice = item;
-        trayEvent(Tray::kRightButtonUp);
+        trayEvent(NotifyIconData::kRightButtonUp);
     }
     EXPECT_EQ(h.urls.opened, std::vector<std::string>{"http://ondrel.cn"});
     EXPECT_TRUE(f.unloaded());

@@ -1,19 +1,12 @@
 #include "platform/odbc/driver_connection_string.h"
 
-#include <strings.h>
-
-#include "job/connection_string.h"
 #include "platform/database_error.h"
-#include "platform/odbc/connection_attributes.h"
+#include "text/connection_string.h"
+#include "text/letter_case.h"
 
 namespace DriverConnectionString {
 
 namespace {
-
-bool sameKeyword(const std::string& a, const char* b)
-{
-    return ::strcasecmp(a.c_str(), b) == 0;
-}
 
 [[noreturn]] void cannotCarry(const std::string& keyword, const std::string& why)
 {
@@ -48,11 +41,12 @@ std::string serverWithPort(const std::string& server)
 std::string forDriver(const std::string& standardForm, BraceDialect dialect)
 {
     std::string result;
-    for (ConnectionAttribute& attribute : ConnectionAttributes::parse(standardForm)) {
+    for (ConnectionString::Attribute& attribute : ConnectionString::attributes(standardForm)) {
         if (attribute.value.find('\0') != std::string::npos)
             cannotCarry(attribute.keyword, "holds a NUL character");
         std::string written = attribute.written;
-        if (sameKeyword(attribute.keyword, "Server") && serverWithPort(attribute.value) != attribute.value) {
+        if (LetterCase::equalIgnoringCase(attribute.keyword, "Server")
+            && serverWithPort(attribute.value) != attribute.value) {
             attribute.value = serverWithPort(attribute.value);
             written = ConnectionString::attributeValue(attribute.value);
         }

@@ -1,31 +1,17 @@
 #include "platform/odbc/odbc_connection.h"
 
 #include <sqlext.h>
-#include <strings.h>
 
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
 
 #include "platform/odbc/brace_dialect.h"
-#include "platform/odbc/connection_attributes.h"
 #include "platform/odbc/driver_connection_string.h"
 #include "platform/odbc/driver_library.h"
 #include "platform/odbc/odbc_statement.h"
 #include "platform/odbc/sql_text.h"
-
-namespace {
-
-std::string driverNameIn(const std::string& connectionString)
-{
-    for (const ConnectionAttribute& attribute : ConnectionAttributes::parse(connectionString)) {
-        if (::strcasecmp(attribute.keyword.c_str(), "Driver") == 0)
-            return attribute.value;
-    }
-    return {};
-}
-
-} // namespace
+#include "text/connection_string.h"
 
 OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment) : m_environment(std::move(environment))
 {
@@ -42,7 +28,7 @@ void OdbcConnection::Open(const std::string& connectionString, const std::string
     if (isOpen())
         throw std::logic_error("the connection is already open");
     // The driver manager takes an unregistered driver name for the library's path.
-    const std::string driver = driverNameIn(connectionString);
+    const std::string driver = ConnectionString::attribute(connectionString, "Driver").value_or("");
     const std::string registered = driverLibraryPath(driver);
     const std::string forDriver = DriverConnectionString::forDriver(
         connectionString, braceDialectOfLibrary(registered.empty() ? driver : registered));

@@ -8,7 +8,9 @@
 
 #include "app/form1.h"
 #include "platform/odbc/odbc_data_access.h"
+#include "platform/posix/iconv_text_encoding.h"
 #include "platform/posix/posix_executable_info.h"
+#include "platform/posix/posix_file_io.h"
 #include "platform/posix/system_clock.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/main_window.h"
@@ -41,14 +43,17 @@ int main(int argc, char* argv[])
     SystemClock clock;
     QtMessageBox messageBox;
     PosixExecutableInfo executable;
+    PosixFileIo files;
+    IconvTextEncoding encoding;
     QtShell shell;
     QtFolderPicker folderPicker;
-    QtTrayService tray;
+    QtTrayService tray(encoding);
     QtUrlOpener urlOpener;
     QtWindowSystem windowSystem;
     OdbcDataAccess dataAccess;
 
-    Form1 form({clock, messageBox, executable, shell, folderPicker, tray, urlOpener, windowSystem, dataAccess});
+    Form1 form({clock, messageBox, executable, files, encoding, shell, folderPicker, tray, urlOpener, windowSystem,
+                dataAccess});
     runGuarded("Form_Load", [&] { form.Form_Load(); });
     if (form.unloaded())
         return 0;

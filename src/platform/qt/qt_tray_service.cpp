@@ -16,7 +16,7 @@ constexpr int kTrayWatchMs = 10000;
 
 } // namespace
 
-QtTrayService::QtTrayService()
+QtTrayService::QtTrayService(const TextEncoding& encoding) : m_encoding(encoding)
 {
     m_trayWatch.setInterval(kTrayWatchMs);
     connect(&m_trayWatch, &QTimer::timeout, this, [this] { showWhenTrayAppears(); });
@@ -29,10 +29,10 @@ bool QtTrayService::isAvailable() const
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-QString QtTrayService::tipOf(const NotifyIconData& record)
+QString QtTrayService::tipOf(const NotifyIconData& record) const
 {
     const auto end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
-    return QString::fromStdString(TextEncoding::gbkToUtf8(std::string(record.szTip.begin(), end)));
+    return QString::fromStdString(m_encoding.gbkToUtf8(std::string(record.szTip.begin(), end)));
 }
 
 QSystemTrayIcon* QtTrayService::icon(std::uint32_t window, std::uint32_t id) const
@@ -55,19 +55,20 @@ bool QtTrayService::notify(int request, const NotifyIconData& record)
 
     auto icon = std::make_unique<QSystemTrayIcon>();
     // The record's icon handle is the window's picture at the time of the add.
-    const Icon picture = (record.uFlags & kIconValid) != 0 ? static_cast<Icon>(record.hIcon) : Icon::None;
+    const Icon picture =
+        (record.uFlags & NotifyIconData::kIconValid) != 0 ? static_cast<Icon>(record.hIcon) : Icon::None;
     const QIcon shown = Icons::forPicture(picture);
     icon->setIcon(shown.isNull() ? Icons::forPicture(Icon::Idle) : shown);
-    if ((record.uFlags & kTipValid) != 0)
+    if ((record.uFlags & NotifyIconData::kTipValid) != 0)
         icon->setToolTip(tipOf(record));
-    if ((record.uFlags & kMessageValid) != 0) {
+    if ((record.uFlags & NotifyIconData::kMessageValid) != 0) {
         connect(icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             // Only these two reach the window; a single click or a middle
             // click means nothing to it.
             if (reason == QSystemTrayIcon::DoubleClick)
-                relay(kLeftDoubleClick);
+                relay(NotifyIconData::kLeftDoubleClick);
             else if (reason == QSystemTrayIcon::Context)
-                relay(kRightButtonUp);
+                relay(NotifyIconData::kRightButtonUp);
         });
     }
     // Qt's X11 tray places the icon in a notification area that appears

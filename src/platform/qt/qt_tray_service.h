@@ -11,19 +11,14 @@
 #include "platform/tray_service.h"
 
 class QSystemTrayIcon;
+class TextEncoding;
 
 // The notification area through QSystemTrayIcon. One icon per window and
 // identifier; the tray's mouse events come back as the shell's message codes.
 class QtTrayService final : public QObject, public TrayService {
 public:
-    // NOTIFYICONDATA's uFlags.
-    static constexpr std::uint32_t kMessageValid = 1;
-    static constexpr std::uint32_t kIconValid = 2;
-    static constexpr std::uint32_t kTipValid = 4;
-    static constexpr int kLeftDoubleClick = 515; // WM_LBUTTONDBLCLK
-    static constexpr int kRightButtonUp = 517;   // WM_RBUTTONUP
-
-    QtTrayService();
+    // The tip arrives in GBK, as the record carries it.
+    explicit QtTrayService(const TextEncoding& encoding);
     ~QtTrayService() override;
 
     bool notify(int request, const NotifyIconData& record) override;
@@ -37,7 +32,7 @@ public:
     QSystemTrayIcon* icon(std::uint32_t window, std::uint32_t id) const;
 
     // The tip as the shell would show it: the GBK text up to its NUL.
-    static QString tipOf(const NotifyIconData& record);
+    QString tipOf(const NotifyIconData& record) const;
 
 private:
     using Key = std::pair<std::uint32_t, std::uint32_t>;
@@ -45,6 +40,7 @@ private:
     void relay(int code);
     void showWhenTrayAppears();
 
+    const TextEncoding& m_encoding;
     std::map<Key, std::unique_ptr<QSystemTrayIcon>> m_icons;
     std::function<void(int)> m_handler;
     // Looks for a notification area that was missing when an icon was added.

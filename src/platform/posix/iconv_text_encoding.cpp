@@ -1,4 +1,4 @@
-#include "platform/text_encoding.h"
+#include "platform/posix/iconv_text_encoding.h"
 
 #include <iconv.h>
 
@@ -77,9 +77,7 @@ std::size_t oneByte(const char*, std::size_t)
 
 } // namespace
 
-namespace TextEncoding {
-
-std::string utf8ToGbk(const std::string& utf8, bool* lossless)
+std::string IconvTextEncoding::utf8ToGbk(const std::string& utf8, bool* lossless) const
 {
     bool clean = true;
     // Opening a converter loads its tables; keep one per thread.
@@ -93,10 +91,8 @@ std::string utf8ToGbk(const std::string& utf8, bool* lossless)
     return gbk;
 }
 
-std::string gbkToUtf8(const std::string& gbk)
+std::string IconvTextEncoding::gbkToUtf8(const std::string& gbk) const
 {
     thread_local Converter converter("UTF-8", "GBK");
     return converter.convert(gbk, oneByte, [](std::string& out) { out += "\xEF\xBF\xBD"; });
 }
-
-} // namespace TextEncoding

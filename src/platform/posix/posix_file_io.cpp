@@ -1,4 +1,4 @@
-#include "platform/file_io.h"
+#include "platform/posix/posix_file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -101,19 +101,17 @@ private:
 
 } // namespace
 
-namespace FileIo {
-
-bool isRegularFile(const std::string& path)
+bool PosixFileIo::isRegularFile(const std::string& path) const
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string readAll(const std::string& path)
+std::string PosixFileIo::readAll(const std::string& path) const
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw Error(reasonFor(errno));
+        throw FileIo::Error(reasonFor(errno));
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -123,7 +121,7 @@ std::string readAll(const std::string& path)
                 continue;
             const int error = errno;
             ::close(fd);
-            throw Error(reasonFor(error));
+            throw FileIo::Error(reasonFor(error));
         }
         if (n == 0)
             break;
@@ -133,7 +131,7 @@ std::string readAll(const std::string& path)
     return bytes;
 }
 
-void writeAtomically(const std::string& path, const std::string& bytes)
+void PosixFileIo::writeAtomically(const std::string& path, const std::string& bytes)
 {
     // mkstemp creates the file with mode 0600: the password never sits in a
     // file that others can read, not even for a moment.
@@ -147,5 +145,3 @@ void writeAtomically(const std::string& path, const std::string& bytes)
         ::close(dir);
     }
 }
-
-} // namespace FileIo

@@ -1,0 +1,156 @@
+#include "config/settings_codec.h"
+
+#include "config/line_reader.h"
+#include "config/setting_values.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+const char* const kServerHeader = "------服务器配置------";
+const char* const kListHeader = "------需备份列表------";
+const char* const kListEnd = "请勿修改";
+const char* const kFolderHeader = "-------备份位置-------";
+const char* const kSystemHeader = "-------系统配置-------";
+
+const char* trueFalse(bool value)
+{
+    return value ? "True" : "False";
+}
+
+// Collects the lines and remembers which fields lost characters to GBK.
+class Writer final {
+public:
+    explicit Writer(const TextEncoding& encoding) : m_encoding(encoding) {}
+
+    void line(const std::string& text, const char* field = nullptr)
+    {
+        bool lossless = true;
+        m_written.bytes += m_encoding.utf8ToGbk(text, &lossless);
+        m_written.bytes += "\r\n";
+        std::vector<std::string>& lossy = m_written.lossyFields;
+        if (!lossless && field && (lossy.empty() || lossy.back() != field))
+            lossy.emplace_back(field);
+    }
+    SettingsCodec::Written take() { return std::move(m_written); }
+
+private:
+    const TextEncoding& m_encoding;
+    SettingsCodec::Written m_written;
+};
+
+// The current-line buffer: a read at the end of the file keeps what it held.
+class Reader final {
+public:
+    Reader(std::string_view bytes, const TextEncoding& encoding) : m_lines(bytes), m_encoding(encoding) {}
+
+    const std::string& read()
+    {
+        ++m_lineNumber;
+        if (!m_lines.atEnd())
+            m_buffer = m_encoding.gbkToUtf8(m_lines.next());
+        return m_buffer;
+    }
+    // A list entry is read into a buffer of its own.
+    void readInto(std::string& entry)
+    {
+        ++m_lineNumber;
+        if (!m_lines.atEnd())
+            entry = m_encoding.gbkToUtf8(m_lines.next());
+    }
+    // The buffer, unless it is empty: an empty line is never applied.
+    std::optional<std::string> value() const
+    {
+        return m_buffer.empty() ? std::nullopt : std::optional<std::string>(m_buffer);
+    }
+    const std::string& buffer() const { return m_buffer; }
+    int lineNumber() const { return m_lineNumber; }
+
+private:
+    LineReader m_lines;
+    const TextEncoding& m_encoding;
+    std::string m_buffer;
+    int m_lineNumber = 0;
+};
+
+} // namespace
+
+SettingsCodec::Written SettingsCodec::write(const Settings& s) const
+{
+    Writer file(m_encoding);
+    file.line(kServerHeader);
+    file.line(s.server.value(), "服务器");
+    file.line(s.account.value(), "帐号");
+    file.line(s.password.value(), "密码");
+    file.line(kListHeader);
+    file.line(std::to_string(s.databases.size()));
+    for (const std::string& entry : s.databases)
+        file.line(entry, "数据库列表");
+    file.line(kListEnd);
+    file.line(kFolderHeader);
+    file.line(s.backupFolder.value(), "备份位置");
+    file.line(kSystemHeader);
+    file.line(trueFalse(s.replaceMode.value()));
+    file.line(trueFalse(s.timeSlotMode.value()));
+    file.line(std::to_string(s.slotLock.value()));
+    file.line(s.slot1.value(), "时间段1");
+    file.line(s.slot2.value(), "时间段2");
+    file.line(s.slot3.value(), "时间段3");
+    return file.take();
+}
+
+SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
+{
+    Read result;
+    Settings& s = result.settings;
+    Reader file(bytes, m_encoding);
+    auto stop = [&](std::string what) {
+        result.badLine = BadLine{file.lineNumber(), std::move(what)};
+        return result;
+    };
+
+    file.read();
+    file.read();
+    s.server = file.value();
+    file.read();
+    s.account = file.value();
+    file.read();
+    s.password = file.value();
+
+    file.read();
+    file.read();
+    if (!file.buffer().empty()) {
+        const auto count = SettingValues::parseCount(file.buffer());
+        if (!count)
+            return stop("数据库数量“" + file.buffer() + "”不是有效的整数");
+        std::string entry;
+        for (int k = 1; k <= *count; ++k) {
+            file.readInto(entry);
+            s.databases.push_back(entry);
+        }
+    }
+
+    file.read();
+    file.read();
+    file.read();
+    s.backupFolder = file.value();
+
+    file.read();
+    for (std::optional<bool>* option : {&s.replaceMode, &s.timeSlotMode}) {
+        file.read();
+        if (file.buffer().empty())
+            continue;
+        *option = SettingValues::parseTruth(file.buffer());
+        if (!*option)
+            return stop("备份方式“" + file.buffer() + "”应为True或False");
+    }
+
+    file.read(); // the slot lock always starts unlocked
+
+    file.read();
+    s.slot1 = file.value();
+    file.read();
+    s.slot2 = file.value();
+    file.read();
+    s.slot3 = file.value();
+    return result;
+}

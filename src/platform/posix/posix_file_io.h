@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/file_io.h"
+
+// The settings file on a POSIX file system: written to a temporary file,
+// flushed and renamed over the old one, mode 0600.
+class PosixFileIo final : public FileIo {
+public:
+    bool isRegularFile(const std::string& path) const override;
+    std::string readAll(const std::string& path) const override;
+    void writeAtomically(const std::string& path, const std::string& bytes) override;
+};
