@@ -127,7 +127,7 @@ while IFS='|' read -r name times label pattern; do
     }
     END {print n + 0}' "$out/$name" 2>/dev/null || echo 0)
   if [ "$found" -lt "$times" ]; then
-    problems+=("$name: figure \"$label\" printed $found of $times times (expected: \"$label$pattern\")")
+    problems+=("$name: figure \"$label\" printed $found of $times times${pattern:+ (as a line like: $label$pattern)}")
   fi
 done < <(figures)
 
