@@ -1,11 +1,66 @@
 #!/usr/bin/env bash
 # Builds Ondrel and runs its benchmarks against the SQL Server stand-in,
-# printing the figures. Not part of the tests: timings on a shared machine
-# are reported, never asserted.
+# printing the figures. Timings on a shared machine are reported, never
+# asserted.
 #   scripts/bench.sh [SOAK_SECONDS]   (default 600: ten minutes of the footprint soak)
+#   scripts/bench.sh --smoke          every benchmark at its smallest, in about a minute
+# Either way the script fails when a benchmark does not run to its end or
+# leaves out one of its figures (the table below), so that CI's smoke run
+# notices a benchmark that no longer runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-soak=${1:-600}
+
+smoke=false
+soak=600
+case "${1:-}" in
+  --smoke) smoke=true ;;
+  "") ;;
+  *[!0-9]*) echo "usage: scripts/bench.sh [SOAK_SECONDS | --smoke]" >&2; exit 2 ;;
+  *) soak=$1 ;;
+esac
+
+# The figures each benchmark prints: a line beginning (after its indent) with
+# the label, then text matching the pattern (extended regular expression),
+# at least as many times as given. A broken figure ("nan", nothing) fails too.
+figures() {
+  cat <<'EOF'
+schedule|1|Slot second to first BACKUP statement at the server,| [0-9]+ slots
+schedule|1|median| [0-9]+ ms, best [0-9]+ ms, worst [0-9]+ ms; slots without a statement in their second: [0-9]+$
+schedule|1|of which the tick's own lateness: median| [0-9]+ ms, worst [0-9]+ ms
+schedule|2|Run into an empty folder against the minimal backup loop|
+schedule|2|Run replacing the old files (each moved to the trash first) against the minimal backup loop|
+schedule|2|Existence check (bd), one connection against the minimal query loop|
+schedule|2|Existence check (bd) against the minimal backup loop|
+schedule|8|wall| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
+schedule|8|client CPU| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
+footprint|1|start to window shown:| Ondrel median [0-9.]+ ms, baseline median [0-9.]+ ms
+footprint|1|CPU time over| [0-9]+ s: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
+footprint|1|peak resident memory (VmHWM):| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
+footprint|1|of which private anonymous memory now:| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
+footprint|1|Ondrel's largest additions| [(]resident kB
+footprint|1|file-system calls:| [0-9]+; socket/connect calls: [0-9]+$
+footprint|1|every call seen:| [^ ]
+footprint|1|open sockets:| [^ ].*; logins at the server since the start: -?[0-9]+$
+footprint|1|resident memory over| [0-9]+ s of running schedule, every [0-9]+ s: Ondrel [0-9]+ -> [0-9]+ kB .*; baseline [0-9]+ -> [0-9]+ kB$
+footprint|1|logins at the server during the soak:| -?[0-9]+$
+EOF
+}
+
+# apt-get as root, waiting while someone else holds the package lock.
+apt_get() {
+  local as_root=() out
+  [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+  for _ in $(seq 90); do
+    if out=$("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" 2>&1); then
+      return 0
+    fi
+    grep -qE 'Could not get lock|Unable to (acquire|lock)' <<<"$out" || { echo "$out" >&2; return 1; }
+    echo "apt-get: the package lock is held by someone else; waiting" >&2
+    sleep 20
+  done
+  echo "$out" >&2
+  return 1
+}
 
 scripts/install-deps.sh
 # What the footprint benchmark drives and watches the program with.
@@ -14,20 +69,71 @@ for p in xdotool strace iproute2; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  [ "$(id -u)" -ne 0 ] && as_root=(sudo)
   echo "Installing: ${missing[*]}"
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_get update -qq
+  apt_get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target ondrel sqlstandin schedule_benchmark bare_window window_clock
 
+out=$(mktemp -d "${TMPDIR:-/tmp}/ondrel-bench-XXXXXX")
+trap 'rm -rf "$out"' EXIT
+problems=()
+
+# run NAME COMMAND...: one benchmark, its output shown and kept for the
+# figure check; in a smoke run, bounded so that a hang fails rather than waits.
+run() {
+  local name=$1 status=0
+  shift
+  if $smoke; then
+    timeout -k 10 300 "$@" | tee "$out/$name" || status=$?
+  else
+    "$@" | tee "$out/$name" || status=$?
+  fi
+  if [ "$status" -eq 124 ]; then
+    problems+=("$name: did not finish within 300 s")
+  elif [ "$status" -ne 0 ]; then
+    problems+=("$name: ended with status $status before its end")
+  fi
+}
+
+if $smoke; then
+  schedule_sizes=(--slots 1 --databases 2 --rounds 1 --scale-databases 3 --scale-rounds 1)
+  export FOOTPRINT_LAUNCHES=1 FOOTPRINT_CPU_SECONDS=1 FOOTPRINT_TRACE_SECONDS=2
+  soak=1
+else
+  schedule_sizes=()
+fi
+
+started=$SECONDS
 echo "== Load while benchmarking: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 echo "== Schedule"
-build/schedule_benchmark
+run schedule build/schedule_benchmark "${schedule_sizes[@]}"
 echo
 echo "== Footprint"
-bench/footprint.sh build "$soak"
+run footprint bench/footprint.sh build "$soak"
 echo "== Load afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Every figure of every benchmark, by its label.
+checked=0
+while IFS='|' read -r name times label pattern; do
+  checked=$((checked + 1))
+  found=$(label=$label pattern=$pattern awk '
+    {
+      sub(/^ +/, "")
+      if (index($0, ENVIRON["label"]) == 1 && substr($0, length(ENVIRON["label"]) + 1) ~ ("^" ENVIRON["pattern"]))
+        n++
+    }
+    END {print n + 0}' "$out/$name" 2>/dev/null || echo 0)
+  if [ "$found" -lt "$times" ]; then
+    problems+=("$name: figure \"$label\" printed $found of $times times${pattern:+ (as a line like: $label$pattern)}")
+  fi
+done < <(figures)
+
+if [ ${#problems[@]} -gt 0 ]; then
+  echo "== Benchmarks FAILED:" >&2
+  printf '  %s\n' "${problems[@]}" >&2
+  exit 1
+fi
+echo "== Every benchmark ran to its end and printed every figure ($checked labels checked; $((SECONDS - started)) s)"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Ondrel with its tools and runs every test: the suite, the same suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
-# the settings-reader fuzzer.
+# Builds Ondrel with its tools and runs every test: the suite, a smoke run of
+# the benchmarks (each runs to its end and prints its figures; timings are not
+# judged), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and a bounded run of the settings-reader fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -12,6 +13,9 @@ echo "== Build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Benchmarks, smoke run"
+scripts/bench.sh --smoke
 
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DONDREL_SANITIZE=ON >/dev/null
