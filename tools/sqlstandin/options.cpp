@@ -112,7 +112,7 @@ Options Options::parse(const std::vector<std::string>& args) {
 
 std::string Options::usage() {
     return R"(Usage: sqlstandin --port N --login USER:PASSWORD [--login ...] --database NAME[:SIZE] [--database ...]
-                  [--statement-log FILE] [--backup-dir DIR] [fault switches]
+                  [--statement-log FILE] [--backup-dir DIR] [--drive X:=DIR ...] [fault switches]
        sqlstandin --inspect FILE
        sqlstandin --help
 
