@@ -145,21 +145,70 @@ std::wstring windowText(HWND window)
     return text;
 }
 
+// This process's top-level window of a class and title, or nothing.
+HWND ownWindow(const wchar_t* className, const wchar_t* title)
+{
+    struct Search {
+        const wchar_t* className;
+        const wchar_t* title;
+        HWND found = nullptr;
+    } search{className, title};
+    EnumWindows(
+        [](HWND window, LPARAM context) {
+            auto& s = *reinterpret_cast<Search*>(context);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (process != GetCurrentProcessId() || std::wstring(name) != s.className || windowText(window) != s.title)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A message box shown from a thread of its own, closed when done with.
+class ShownMessageBox final {
+public:
+    ShownMessageBox(const wchar_t* text, const wchar_t* title)
+        : thread_([=] { MessageBoxW(nullptr, text, title, MB_OK); })
+    {
+        for (int i = 0; i < 200 && !box_; ++i) {
+            box_ = ownWindow(L"#32770", title);
+            if (!box_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~ShownMessageBox()
+    {
+        if (!box_) {
+            thread_.detach();   // never appeared: nothing to close
+            return;
+        }
+        PostMessageW(box_, WM_COMMAND, IDOK, 0);
+        thread_.join();
+    }
+    ShownMessageBox(const ShownMessageBox&) = delete;
+    ShownMessageBox& operator=(const ShownMessageBox&) = delete;
+
+    HWND box() const { return box_; }
+
+private:
+    std::thread thread_;
+    HWND box_ = nullptr;
+};
+
 // A message box as the program shows it, read back through Win32 calls.
 TEST(WinePrefix, AMessageBoxSpeaksChinese)
 {
-    std::thread shown([] { MessageBoxW(nullptr, L"数据库备份成功", L"提示", MB_OK); });
-    HWND box = nullptr;
-    for (int i = 0; i < 200 && !box; ++i) {
-        box = FindWindowW(L"#32770", L"提示");
-        if (!box) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ASSERT_NE(box, nullptr) << "no message box appeared";
-    const HWND ok = GetDlgItem(box, IDOK);
+    const ShownMessageBox shown(L"数据库备份成功", L"提示");
+    ASSERT_NE(shown.box(), nullptr) << "no message box appeared";
+    const HWND ok = GetDlgItem(shown.box(), IDOK);
     EXPECT_EQ(windowText(ok), L"确定");
     HWND text = nullptr;
     EnumChildWindows(
-        box,
+        shown.box(),
         [](HWND child, LPARAM found) {
             wchar_t name[32] = {};
             GetClassNameW(child, name, 32);
@@ -172,8 +221,6 @@ TEST(WinePrefix, AMessageBoxSpeaksChinese)
     EXPECT_EQ(windowText(text), L"数据库备份成功");
     expectDrawsChinese(reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)), "the box's text");
     expectDrawsChinese(reinterpret_cast<HFONT>(SendMessageW(ok, WM_GETFONT, 0, 0)), "the box's button");
-    SendMessageW(ok, BM_CLICK, 0, 0);
-    shown.join();
 }
 
 }  // namespace
