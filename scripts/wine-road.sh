@@ -10,8 +10,9 @@
 #                                        the stand-in (CTest fixture setup)
 #   wine-road.sh BUILD down              stop them (CTest fixture cleanup)
 #
-# The prefix is a Chinese Windows 10: locale zh_CN.UTF-8 (code page 936, the
-# system's own texts such as "确定" in Chinese), Wine's own fonts in
+# The prefix is a Chinese Windows 10: made and always run under the locale
+# zh_CN.UTF-8 (code page 936, the system's own texts such as "确定" in
+# Chinese, Chinese drawn in captions and message boxes), Wine's own fonts in
 # C:\windows\Fonts, and SimSun (宋体) drawn with WenQuanYi Zen Hei.
 set -euo pipefail
 
@@ -54,29 +55,40 @@ make_prefix() {
     mkdir -p "$locales"
     localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8"
   fi
+  # No display: nothing shows on the desktop of whoever builds.
+  local setup=(env -u DISPLAY "${wine_env[@]}")
   if [ ! -f "$prefix/system.reg" ]; then
     echo "wine-road: making the Wine prefix $prefix"
-    "${wine_env[@]}" wineboot -i
-    "${wine_env[@]}" wineserver -w
+    "${setup[@]}" wineboot -i
+    "${setup[@]}" wineserver -w
   fi
   # Debian's Wine 8 does not load its own fonts from /usr/share/wine/fonts:
   # without them captions lose their Marlett buttons and Tahoma is missing.
   cp -f /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
-  # The program's font, 宋体 (SimSun), is not on Linux. Replaced by a CJK
-  # font, it also serves Tahoma's link to SimSun, through which captions,
-  # menus and message boxes draw Chinese. regedit reads a REGEDIT4 file in
-  # the ANSI code page: the file is UTF-16, the format for Unicode names.
+  # Made under zh_CN, the prefix draws Chinese through fontconfig's CJK
+  # fallback (WenQuanYi Zen Hei). Naming the program's font, 宋体 (SimSun),
+  # keeps it on that font whatever other CJK fonts the machine has, and
+  # serves Tahoma's link to SimSun, through which captions, menus and
+  # message boxes draw Chinese in a prefix first made under another locale.
+  # regedit reads a REGEDIT4 file in the ANSI code page: this one is UTF-16,
+  # the format for names outside ASCII.
+  # Windows Wine does not hand to a window manager (there is none on the
+  # tests' display) are drawn whole, frame and caption included, and close
+  # at once: a managed window waits 2 s for a window manager to confirm
+  # that it is hidden, at every message box closed.
   local reg=$prefix/ondrel-fonts.reg
   {
     printf '\xff\xfe'
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
       '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
       '"SimSun"="WenQuanYi Zen Hei"' \
-      '"宋体"="WenQuanYi Zen Hei"' '' | iconv -f UTF-8 -t UTF-16LE
+      '"宋体"="WenQuanYi Zen Hei"' '' \
+      '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
+      '"Managed"="N"' '' | iconv -f UTF-8 -t UTF-16LE
   } >"$reg"
-  "${wine_env[@]}" wine regedit "$reg"
-  "${wine_env[@]}" winecfg -v win10
-  "${wine_env[@]}" wineserver -w
+  "${setup[@]}" wine regedit "$reg"
+  "${setup[@]}" winecfg -v win10   # a new prefix says Windows 7
+  "${setup[@]}" wineserver -w
   date >"$stamp"
 }
 
