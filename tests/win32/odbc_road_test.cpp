@@ -18,7 +18,8 @@ namespace {
 
 std::wstring upperCased(std::wstring text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
     return text;
 }
 
@@ -28,10 +29,12 @@ std::vector<std::wstring> namesIn(const std::wstring& folder)
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
     do {
         const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
+        if (name != L"." && name != L"..")
+            names.push_back(name);
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
@@ -68,7 +71,10 @@ struct ExistenceCase {
     std::size_t rows;
 };
 
-void PrintTo(const ExistenceCase& c, std::ostream* os) { *os << utf8(c.database); }
+void PrintTo(const ExistenceCase& c, std::ostream* os)
+{
+    *os << utf8(c.database);
+}
 
 class ExistenceQuery : public OdbcRoad, public ::testing::WithParamInterface<ExistenceCase> {};
 
@@ -119,9 +125,10 @@ TEST_F(OdbcRoad, AFailedBackupReportsTheServersErrors)
     const OdbcOutcome backup = client.execute(sql);
     EXPECT_EQ(backup.rc, SQL_ERROR);
     ASSERT_EQ(backup.natives(), (std::vector<int>{3201, 3013})) << backup.describe();
-    EXPECT_EQ(backup.diagnostics[0].text, "[FreeTDS][SQL Server]Cannot open backup device 'Q:\\" + utf8(unique(L"NOWHERE")) +
-                                              "'. Operating system error 3(The system cannot find the path specified.).");
+    EXPECT_EQ(backup.diagnostics[0].text,
+              "[FreeTDS][SQL Server]Cannot open backup device 'Q:\\" + utf8(unique(L"NOWHERE"))
+                  + "'. Operating system error 3(The system cannot find the path specified.).");
 }
 
-}  // namespace
-}  // namespace ondrel::win32test
+} // namespace
+} // namespace ondrel::win32test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <chrono>
@@ -69,7 +70,8 @@ std::vector<COLORREF> rendered(HFONT font, const wchar_t* text)
     TextOutW(dc, 2, 2, text, lstrlenW(text));
     std::vector<COLORREF> pixels;
     for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) pixels.push_back(GetPixel(dc, x, y));
+        for (int x = 0; x < kWidth; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
@@ -93,7 +95,10 @@ struct FontUse {
     std::function<LOGFONTW()> font;
 };
 
-void PrintTo(const FontUse& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FontUse& f, std::ostream* os)
+{
+    *os << f.name;
+}
 
 LOGFONTW named(const wchar_t* face, int points, bool underline = false)
 {
@@ -126,17 +131,16 @@ TEST_P(FontsDrawChinese, WhereverThereIsText)
     DeleteObject(font);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Wine, FontsDrawChinese,
-    ::testing::Values(FontUse{"Controls", [] { return named(L"宋体", 9); }},
-                      FontUse{"Links", [] { return named(L"宋体", 9, true); }},
-                      FontUse{"SimSun", [] { return named(L"SimSun", 9); }},
-                      FontUse{"DialogFont", [] { return named(L"MS Shell Dlg", 8); }},
-                      FontUse{"Captions", [] { return systemFonts().lfCaptionFont; }},
-                      FontUse{"Menus", [] { return systemFonts().lfMenuFont; }},
-                      FontUse{"Tooltips", [] { return systemFonts().lfStatusFont; }},
-                      FontUse{"MessageBoxes", [] { return systemFonts().lfMessageFont; }}),
-    [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Wine, FontsDrawChinese,
+                         ::testing::Values(FontUse{"Controls", [] { return named(L"宋体", 9); }},
+                                           FontUse{"Links", [] { return named(L"宋体", 9, true); }},
+                                           FontUse{"SimSun", [] { return named(L"SimSun", 9); }},
+                                           FontUse{"DialogFont", [] { return named(L"MS Shell Dlg", 8); }},
+                                           FontUse{"Captions", [] { return systemFonts().lfCaptionFont; }},
+                                           FontUse{"Menus", [] { return systemFonts().lfMenuFont; }},
+                                           FontUse{"Tooltips", [] { return systemFonts().lfStatusFont; }},
+                                           FontUse{"MessageBoxes", [] { return systemFonts().lfMessageFont; }}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 std::wstring windowText(HWND window)
 {
@@ -177,13 +181,14 @@ public:
     {
         for (int i = 0; i < 200 && !box_; ++i) {
             box_ = ownWindow(L"#32770", title);
-            if (!box_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!box_)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
     ~ShownMessageBox()
     {
         if (!box_) {
-            thread_.detach();   // never appeared: nothing to close
+            thread_.detach(); // never appeared: nothing to close
             return;
         }
         PostMessageW(box_, WM_COMMAND, IDOK, 0);
@@ -212,7 +217,8 @@ TEST(WinePrefix, AMessageBoxSpeaksChinese)
         [](HWND child, LPARAM found) {
             wchar_t name[32] = {};
             GetClassNameW(child, name, 32);
-            if (std::wstring(name) != L"Static" || GetWindowTextLengthW(child) == 0) return TRUE;
+            if (std::wstring(name) != L"Static" || GetWindowTextLengthW(child) == 0)
+                return TRUE;
             *reinterpret_cast<HWND*>(found) = child;
             return FALSE;
         },
@@ -223,5 +229,5 @@ TEST(WinePrefix, AMessageBoxSpeaksChinese)
     expectDrawsChinese(reinterpret_cast<HFONT>(SendMessageW(ok, WM_GETFONT, 0, 0)), "the box's button");
 }
 
-}  // namespace
-}  // namespace ondrel::win32test
+} // namespace
+} // namespace ondrel::win32test

@@ -13,7 +13,8 @@ void collectDiagnostics(SQLSMALLINT type, SQLHANDLE handle, std::vector<OdbcDiag
         SQLWCHAR text[2048] = {};
         SQLSMALLINT length = 0;
         const SQLRETURN rc = SQLGetDiagRecW(type, handle, record, state, &native, text, 2048, &length);
-        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return;
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+            return;
         out.push_back({utf8(reinterpret_cast<const wchar_t*>(state)), static_cast<int>(native),
                        utf8(reinterpret_cast<const wchar_t*>(text))});
     }
@@ -26,28 +27,34 @@ std::optional<std::string> column(SQLHSTMT stmt, SQLUSMALLINT number)
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc = SQLGetData(stmt, number, SQL_C_WCHAR, chunk, sizeof chunk, &indicator);
-        if (rc == SQL_NO_DATA) break;
-        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return std::nullopt;
-        if (indicator == SQL_NULL_DATA) return std::nullopt;
+        if (rc == SQL_NO_DATA)
+            break;
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+            return std::nullopt;
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
         value += reinterpret_cast<const wchar_t*>(chunk);
-        if (rc == SQL_SUCCESS) break;
+        if (rc == SQL_SUCCESS)
+            break;
     }
     return utf8(value);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<int> OdbcOutcome::natives() const
 {
     std::vector<int> out;
-    for (const OdbcDiagnostic& d : diagnostics) out.push_back(d.native);
+    for (const OdbcDiagnostic& d : diagnostics)
+        out.push_back(d.native);
     return out;
 }
 
 std::string OdbcOutcome::describe() const
 {
     std::string text = "rc " + std::to_string(rc);
-    for (const OdbcDiagnostic& d : diagnostics) text += "\n  " + d.state + " " + std::to_string(d.native) + " " + d.text;
+    for (const OdbcDiagnostic& d : diagnostics)
+        text += "\n  " + d.state + " " + std::to_string(d.native) + " " + d.text;
     return text;
 }
 
@@ -60,7 +67,8 @@ OdbcClient::OdbcClient()
 
 OdbcClient::~OdbcClient()
 {
-    if (connected_) SQLDisconnect(dbc_);
+    if (connected_)
+        SQLDisconnect(dbc_);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
     SQLFreeHandle(SQL_HANDLE_ENV, env_);
 }
@@ -95,15 +103,18 @@ OdbcOutcome OdbcClient::execute(const std::wstring& sql)
         SQLNumResultCols(stmt, &columns);
         while (columns > 0 && SQL_SUCCEEDED(SQLFetch(stmt))) {
             std::vector<std::optional<std::string>> row;
-            for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) row.push_back(column(stmt, c));
+            for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
+                row.push_back(column(stmt, c));
             outcome.rows.push_back(std::move(row));
         }
         rc = SQLMoreResults(stmt);
-        if (rc == SQL_ERROR) outcome.rc = SQL_ERROR;
+        if (rc == SQL_ERROR)
+            outcome.rc = SQL_ERROR;
     }
-    if (rc == SQL_ERROR) collectDiagnostics(SQL_HANDLE_STMT, stmt, outcome.diagnostics);
+    if (rc == SQL_ERROR)
+        collectDiagnostics(SQL_HANDLE_STMT, stmt, outcome.diagnostics);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     return outcome;
 }
 
-}  // namespace ondrel::win32test
+} // namespace ondrel::win32test

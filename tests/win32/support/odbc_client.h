@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+
+// ODBC's headers need windows.h first.
 #include <sql.h>
 #include <sqlext.h>
 
@@ -21,12 +23,12 @@ struct OdbcDiagnostic {
 
 struct OdbcOutcome {
     SQLRETURN rc = SQL_ERROR;
-    std::vector<std::vector<std::optional<std::string>>> rows;   // of every result set
-    std::vector<OdbcDiagnostic> diagnostics;                      // of every result
+    std::vector<std::vector<std::optional<std::string>>> rows; // of every result set
+    std::vector<OdbcDiagnostic> diagnostics;                   // of every result
 
     bool ok() const { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
     std::vector<int> natives() const;
-    std::string describe() const;   // for failure output
+    std::string describe() const; // for failure output
 };
 
 class OdbcClient final {
@@ -46,4 +48,4 @@ private:
     bool connected_ = false;
 };
 
-}  // namespace ondrel::win32test
+} // namespace ondrel::win32test

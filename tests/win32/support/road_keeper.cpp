@@ -13,8 +13,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments && count > 1) {
-        const HANDLE ready = CreateFileW(arguments[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
+        const HANDLE ready =
+            CreateFileW(arguments[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (ready != INVALID_HANDLE_VALUE)
+            CloseHandle(ready);
     }
     Sleep(INFINITE);
     return 0;

@@ -17,7 +17,8 @@ StandinRoad StandinRoad::fromEnvironment()
     road.password_ = environmentVariable(L"ONDREL_STANDIN_PASSWORD");
     road.log_ = environmentVariable(L"ONDREL_STANDIN_LOG");
     road.backups_ = environmentVariable(L"ONDREL_STANDIN_BACKUPS");
-    if (!road.up()) ADD_FAILURE() << "no stand-in: run under CTest, whose fixture wine_road starts one";
+    if (!road.up())
+        ADD_FAILURE() << "no stand-in: run under CTest, whose fixture wine_road starts one";
     return road;
 }
 
@@ -34,9 +35,10 @@ std::vector<std::string> StandinRoad::statements() const
     for (std::string line; std::getline(in, line);) {
         const test::JsonValue entry = test::JsonValue::parse(line);
         const std::string kind = entry.stringOr("kind");
-        if (kind == "batch" || kind == "rpc") texts.push_back(entry.stringOr("text"));
+        if (kind == "batch" || kind == "rpc")
+            texts.push_back(entry.stringOr("text"));
     }
     return texts;
 }
 
-}  // namespace ondrel::win32test
+} // namespace ondrel::win32test

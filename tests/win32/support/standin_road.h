@@ -13,8 +13,8 @@ public:
     static StandinRoad fromEnvironment();
 
     bool up() const { return !server_.empty(); }
-    const std::wstring& server() const { return server_; }    // 127.0.0.1,PORT
-    const std::wstring& backups() const { return backups_; }  // the stand-in's backup folder, as Z:\...
+    const std::wstring& server() const { return server_; }   // 127.0.0.1,PORT
+    const std::wstring& backups() const { return backups_; } // the stand-in's backup folder, as Z:\...
     std::wstring connectionString(const std::wstring& database = L"master") const;
     // The texts of the statements the stand-in received (batches and RPCs), in order.
     std::vector<std::string> statements() const;
@@ -23,4 +23,4 @@ private:
     std::wstring server_, password_, log_, backups_;
 };
 
-}  // namespace ondrel::win32test
+} // namespace ondrel::win32test

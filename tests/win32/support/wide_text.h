@@ -11,4 +11,4 @@ std::wstring wide(std::string_view utf8);
 // The variable's value, or nothing when it is not set.
 std::wstring environmentVariable(const wchar_t* name);
 
-}  // namespace ondrel::win32test
+} // namespace ondrel::win32test
