@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <utility>
 
+#include "app/tick_schedule.h"
 #include "app/timer.h"
 #include "platform/qt/guard.h"
 
@@ -23,19 +24,6 @@ TickDriver::TickDriver(Timer& timer, std::function<void()> onTick, QObject* pare
     follow();
 }
 
-std::int64_t TickDriver::delayToNextTick(std::int64_t nowMs, std::optional<std::int64_t> previousTickSecond,
-                                         std::int64_t intervalMs)
-{
-    const std::int64_t period = intervalMs > 0 ? intervalMs : 1000;
-    std::int64_t target = nowMs - nowMs % period + kOffsetMs;
-    if (target <= nowMs)
-        target += period;
-    // A timer that fired a little early must not tick the same second twice.
-    if (previousTickSecond && target / 1000 <= *previousTickSecond)
-        target = (*previousTickSecond + 1) * 1000 + kOffsetMs;
-    return target - nowMs;
-}
-
 void TickDriver::follow()
 {
     if (m_model.enabled()) {
@@ -51,7 +39,7 @@ void TickDriver::follow()
 void TickDriver::arm()
 {
     const std::int64_t delay =
-        delayToNextTick(QDateTime::currentMSecsSinceEpoch(), m_previousTickSecond, m_model.interval());
+        TickSchedule::delayToNextTick(QDateTime::currentMSecsSinceEpoch(), m_previousTickSecond, m_model.interval());
     m_timer.start(static_cast<int>(delay));
 }
 
