@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include "fakes/utf8_path.h"
+
 namespace {
 
 class FakeConnection final : public Connection {
@@ -38,7 +40,7 @@ public:
                 if (statement[i] == '\'')
                     ++i;
             }
-            std::ofstream file(path, std::ios::binary | std::ios::app);
+            std::ofstream file(u8path(path), std::ios::binary | std::ios::app);
             if (!file)
                 throw DatabaseError(DatabaseError::kErrorsInCommand, "42000", 3201, "Cannot open backup device");
             file << statement << '\n';

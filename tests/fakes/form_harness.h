@@ -14,17 +14,17 @@
 #include "fakes/recording_message_box.h"
 #include "fakes/temp_folder.h"
 #include "fakes/test_shell.h"
-#include "platform/posix/iconv_text_encoding.h"
-#include "platform/posix/posix_file_io.h"
+#include "platform_seams.h"
 
-// A window with every seam replaced by a test double, in a temporary
-// folder of its own. By default the in-process fake database answers; a
-// test of the real road hands in the ODBC data access instead.
+// A window with every seam replaced by a test double but the platform's
+// own files and GBK, in a temporary folder of its own. By default the
+// in-process fake database answers; a test of the real road hands in the
+// ODBC data access instead.
 class FormHarness final {
 public:
     explicit FormHarness(DataAccess* dataAccess = nullptr)
         : shell(temp.path() / "trash")
-        , executable(temp.path().string(), "ondrel")
+        , executable(temp.text(), "ondrel")
         , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem,
                 dataAccess ? *dataAccess : fakeDb})
     {
@@ -35,8 +35,8 @@ public:
     RecordingMessageBox messages;
     TestShell shell;
     FakeExecutableInfo executable;
-    PosixFileIo files;
-    IconvTextEncoding encoding;
+    PlatformFileIo files;
+    PlatformTextEncoding encoding;
     FakeFolderPicker folderPicker;
     FakeTrayService tray;
     FakeUrlOpener urls;

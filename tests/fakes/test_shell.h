@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_shell.h"
+#include "fakes/utf8_path.h"
+#include "platform_seams.h"
 
-// The real file system, with a trash of the test's own: items moved to the
-// trash land in a folder the test can look into, or the trash can refuse.
-class TestShell final : public PosixShell {
+// The platform's real file system, with a trash of the test's own: items
+// moved to the trash land in a folder the test can look into, or the trash
+// can refuse.
+class TestShell final : public PlatformShell {
 public:
     explicit TestShell(std::filesystem::path trashFolder) : m_trash(std::move(trashFolder)) {}
 
@@ -18,11 +20,12 @@ public:
         if (!trashWorks)
             return false;
         std::filesystem::create_directories(m_trash);
-        std::filesystem::path target = m_trash / std::filesystem::path(path).filename();
+        const std::filesystem::path item = u8path(path);
+        std::filesystem::path target = m_trash / item.filename();
         for (int n = 2; std::filesystem::exists(target); ++n)
-            target = m_trash / (std::filesystem::path(path).filename().string() + "." + std::to_string(n));
+            target = m_trash / u8path(utf8Of(item.filename()) + "." + std::to_string(n));
         std::error_code error;
-        std::filesystem::rename(path, target, error);
+        std::filesystem::rename(item, target, error);
         return !error;
     }
 
@@ -30,7 +33,7 @@ public:
     {
         if (!renameWorks)
             return false;
-        return PosixShell::rename(from, to);
+        return PlatformShell::rename(from, to);
     }
 
     // What sits in the trash, by file name.
@@ -39,7 +42,7 @@ public:
         std::vector<std::string> names;
         if (std::filesystem::exists(m_trash)) {
             for (const auto& entry : std::filesystem::directory_iterator(m_trash))
-                names.push_back(entry.path().filename().string());
+                names.push_back(utf8Of(entry.path().filename()));
         }
         return names;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/form_harness.h"
+#include "platform/path_separator.h"
 
 namespace {
 
@@ -113,8 +114,8 @@ TEST(FormModel, hiddenObjectsAndStartUp)
     h.executable.m_baseName = "dbbak";
     f.Form_Load();
     EXPECT_EQ(f.icon(), Icon::Idle);
-    EXPECT_EQ(f.appPath, h.temp.path().string() + "/");
-    EXPECT_EQ(f.setFile, h.temp.path().string() + "/dbbak.ini");
+    EXPECT_EQ(f.appPath, h.temp.text() + kPathSeparator);
+    EXPECT_EQ(f.setFile, h.temp.text() + kPathSeparator + "dbbak.ini");
     EXPECT_EQ(f.masterDb, "master");
     EXPECT_EQ(f.dbOkCount, "0");
     EXPECT_FALSE(f.Timer1.enabled());
@@ -122,9 +123,9 @@ TEST(FormModel, hiddenObjectsAndStartUp)
 
     // An executable in the root folder gets a single separator.
     FormHarness root;
-    root.executable.m_folder = "/";
+    root.executable.m_folder = kRootFolder;
     root.form.Form_Load();
-    EXPECT_EQ(root.form.setFile, "/ondrel.ini");
+    EXPECT_EQ(root.form.setFile, kRootFolder + "ondrel.ini");
 }
 
 class ExitPath : public ::testing::TestWithParam<const char*> {};
@@ -159,7 +160,7 @@ TEST_P(ExitPath, removesTheTrayIconAndEnds)
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(f.unloaded());
     EXPECT_FALSE(f.Timer1.enabled());
-    EXPECT_FALSE(std::filesystem::exists(f.setFile));
+    EXPECT_FALSE(std::filesystem::exists(u8path(f.setFile)));
     EXPECT_TRUE(h.messages.boxes.empty());
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/form_harness.h"
+#include "platform/path_separator.h"
 
 namespace {
 
@@ -93,18 +94,22 @@ TEST_F(JobEditing, typingIntoTheBoxDropsTheSelection)
     EXPECT_EQ(f.Combo1.items(), (Items{"A"}));
 }
 
+// The picked folder gets the platform's separator at its end, once.
+const std::string kSep(1, kPathSeparator);
+
 TEST_F(JobEditing, folderPickerKeepsTheCaseOfACaseSensitiveFileSystem)
 {
-    h.folderPicker.answers = {std::string("/srv/Data/Backup"), std::string("/"), std::nullopt, std::string("/")};
+    const std::string folder = kSep + "srv" + kSep + "Data" + kSep + "Backup";
+    h.folderPicker.answers = {folder, kSep, std::nullopt, kSep};
     f.Command3.setEnabled(false);
 
     f.Command4.click();
-    EXPECT_EQ(f.Text5.text(), "/srv/Data/Backup/");
+    EXPECT_EQ(f.Text5.text(), folder + kSep);
     EXPECT_TRUE(f.Command3.enabled());
     f.Command4.click();
-    EXPECT_EQ(f.Text5.text(), "/") << "a root gets no second separator";
+    EXPECT_EQ(f.Text5.text(), kSep) << "a root gets no second separator";
     f.Command4.click();
-    EXPECT_EQ(f.Text5.text(), "/") << "cancel changes nothing";
+    EXPECT_EQ(f.Text5.text(), kSep) << "cancel changes nothing";
 
     int changes = 0;
     f.Text5.changed.connect([&changes] { ++changes; });
@@ -116,12 +121,12 @@ TEST_F(JobEditing, folderPickerKeepsTheCaseOfACaseSensitiveFileSystem)
 TEST_F(JobEditing, folderPickerUpperCasesWhereCaseDoesNotMatter)
 {
     h.folderPicker.caseInsensitive = true;
-    h.folderPicker.answers = {std::string("/mnt/c/Data/Backup"), std::string("")};
+    h.folderPicker.answers = {kSep + "mnt" + kSep + "c" + kSep + "Data" + kSep + "Backup", std::string("")};
     f.Command4.click();
-    EXPECT_EQ(f.Text5.text(), "/MNT/C/DATA/BACKUP/");
+    EXPECT_EQ(f.Text5.text(), kSep + "MNT" + kSep + "C" + kSep + "DATA" + kSep + "BACKUP" + kSep);
     // An item without a file-system path.
     f.Command4.click();
-    EXPECT_EQ(f.Text5.text(), "/");
+    EXPECT_EQ(f.Text5.text(), kSep);
 }
 
 TEST_F(JobEditing, cancellingThePickerKeepsTheInitialBlank)

@@ -2,10 +2,14 @@
 
 #include "fakes/file_bytes.h"
 #include "fakes/form_harness.h"
+#include "platform/path_separator.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// What the program puts between a folder and what it holds.
+const std::string kSep(1, kPathSeparator);
 
 // A running schedule over the in-process fake server; the clock moves one
 // tick at a time.
@@ -13,7 +17,7 @@ class Schedule : public ::testing::Test {
 protected:
     Schedule()
     {
-        folder = (h.temp.path() / "bak").string() + "/";
+        folder = utf8Of(h.temp.path() / "bak") + kSep;
         f.Text3.setText("pw");
         f.Text5.setText(folder);
         f.masterDb = "master";
@@ -49,7 +53,7 @@ TEST_F(Schedule, oneRunInTheSlotSecondAndNoneBeforeOrAfter)
     list({"sales", "crm"});
     tick(59);
     EXPECT_TRUE(h.fakeDb.events.empty());
-    EXPECT_FALSE(fs::exists(folder)) << "a tick with no slot due touches nothing";
+    EXPECT_FALSE(fs::exists(u8path(folder))) << "a tick with no slot due touches nothing";
     tick();
     EXPECT_EQ(
         statements(),
@@ -62,7 +66,7 @@ TEST_F(Schedule, oneRunInTheSlotSecondAndNoneBeforeOrAfter)
     EXPECT_EQ(h.fakeDb.events[0].text, "Driver={SQL Server};Server=127.0.0.1;Database=master;uid=sa;pwd=pw;");
     EXPECT_EQ(f.bakFile, folder + "crm.bak");
     EXPECT_EQ(f.bakDb, "crm");
-    EXPECT_TRUE(fs::exists(folder + "sales.bak"));
+    EXPECT_TRUE(fs::exists(u8path(folder + "sales.bak")));
     tick();
     EXPECT_EQ(statements().size(), 2u);
     EXPECT_TRUE(h.messages.boxes.empty());
@@ -84,10 +88,12 @@ TEST_F(Schedule, equalSlotsRunOnceAndAnEditedSlotMatchesFromTheNextTick)
 TEST_F(Schedule, theOldFileGoesToTheTrashBeforeTheNewBackup)
 {
     list({"sales"});
-    fs::create_directories(folder);
+    fs::create_directories(u8path(folder));
     writeBytes(folder + "sales.bak", "yesterday");
     bool oldFileGoneAtBackup = false;
-    h.fakeDb.duringExecute = [&](const std::string&) { oldFileGoneAtBackup = !fs::exists(folder + "sales.bak"); };
+    h.fakeDb.duringExecute = [&](const std::string&) {
+        oldFileGoneAtBackup = !fs::exists(u8path(folder + "sales.bak"));
+    };
     tick(60);
     EXPECT_TRUE(oldFileGoneAtBackup);
     EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"sales.bak"});
@@ -97,7 +103,7 @@ TEST_F(Schedule, theOldFileGoesToTheTrashBeforeTheNewBackup)
 TEST_F(Schedule, withoutATrashTheOldFileWaitsUntilTheNewBackupSucceeded)
 {
     list({"sales", "crm"});
-    fs::create_directories(folder);
+    fs::create_directories(u8path(folder));
     writeBytes(folder + "sales.bak", "old sales");
     writeBytes(folder + "crm.bak", "old crm");
     h.shell.trashWorks = false;
@@ -109,8 +115,8 @@ TEST_F(Schedule, withoutATrashTheOldFileWaitsUntilTheNewBackupSucceeded)
     tick(60);
     EXPECT_EQ(h.messages.texts(), std::vector<std::string>{"连接服务器超时或MSSQL数据不存在,报错号:-2147467259"});
     std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(folder))
-        left.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(u8path(folder)))
+        left.push_back(utf8Of(entry.path().filename()));
     std::sort(left.begin(), left.end());
     ASSERT_EQ(left.size(), 2u) << "sales.bak replaced; the old crm backup kept aside";
     EXPECT_EQ(left[0], "crm.bak.20261206-120000.old");
@@ -122,7 +128,7 @@ TEST_F(Schedule, withoutATrashTheOldFileWaitsUntilTheNewBackupSucceeded)
 TEST_F(Schedule, aFileThatCannotBeMovedStillGetsItsBackup)
 {
     list({"sales"});
-    fs::create_directories(folder);
+    fs::create_directories(u8path(folder));
     writeBytes(folder + "sales.bak", "old");
     h.shell.trashWorks = false;
     h.shell.renameWorks = false;
@@ -136,7 +142,7 @@ TEST_F(Schedule, anEmptyListSendsNothingAndSaysNothing)
     tick(60);
     EXPECT_TRUE(h.fakeDb.events.empty());
     EXPECT_TRUE(h.messages.boxes.empty());
-    EXPECT_TRUE(fs::is_directory(folder)) << "the folder is still made sure of";
+    EXPECT_TRUE(fs::is_directory(u8path(folder))) << "the folder is still made sure of";
     EXPECT_EQ(f.sqlServer, "127.0.0.1");
 }
 
@@ -174,7 +180,7 @@ TEST_F(Schedule, aFailureWithAnUnknownNegativeNumberIsNotSilent)
 
 TEST_F(Schedule, namesAndPathsAreQuotedSoTheyCannotEndTheStatement)
 {
-    folder = (h.temp.path() / "it's").string() + "/";
+    folder = utf8Of(h.temp.path() / "it's") + kSep;
     f.Text5.setText(folder);
     list({"a]b", "o'brien", "x] to disk='evil'--"});
     tick(60);
@@ -186,18 +192,18 @@ TEST_F(Schedule, namesAndPathsAreQuotedSoTheyCannotEndTheStatement)
                                         "backup database [x]] to disk='evil'--] to disk=N'" + quotedFolder
                                             + "x] to disk=''evil''--.bak'"}));
     EXPECT_TRUE(h.messages.boxes.empty());
-    EXPECT_TRUE(fs::exists(folder + "x] to disk='evil'--.bak"));
+    EXPECT_TRUE(fs::exists(u8path(folder + "x] to disk='evil'--.bak")));
 }
 
 TEST_F(Schedule, aFolderWithoutTrailingSeparatorIsAPlainPrefix)
 {
-    folder = (h.temp.path() / "BAK").string();
+    folder = utf8Of(h.temp.path() / "BAK");
     f.Text5.setText(folder);
     list({"sales"});
     tick(60);
     EXPECT_EQ(statements(), std::vector<std::string>{statement("sales", folder + "sales.bak")});
-    EXPECT_FALSE(fs::exists(folder)) << "only the folder above is made sure of";
-    EXPECT_TRUE(fs::exists(folder + "sales.bak"));
+    EXPECT_FALSE(fs::exists(u8path(folder))) << "only the folder above is made sure of";
+    EXPECT_TRUE(fs::exists(u8path(folder + "sales.bak")));
 }
 
 TEST_F(Schedule, aLateTickStillRunsTheSlotOnce)
@@ -266,7 +272,8 @@ TEST_F(Schedule, neitherOptionSelectedRunsTheTimeSlotMode)
     f.Option1.setValue(false);
     list({"sales"});
     tick(60);
-    EXPECT_EQ(statements(), std::vector<std::string>{statement("sales", folder + "2026年12月06日12时/sales.bak")});
+    EXPECT_EQ(statements(),
+              std::vector<std::string>{statement("sales", folder + "2026年12月06日12时" + kSep + "sales.bak")});
 }
 
 class TimeSlotMode : public Schedule {
@@ -283,14 +290,16 @@ TEST_F(TimeSlotMode, aSecondSlotInTheSameHourReplacesTheFolder)
     tick(60);
     const std::string hour = dated("2026年12月06日12时");
     EXPECT_EQ(statements(),
-              (std::vector<std::string>{statement("sales", hour + "/sales.bak"), statement("crm", hour + "/crm.bak")}));
+              (std::vector<std::string>{statement("sales", hour + kSep + "sales.bak"),
+                                        statement("crm", hour + kSep + "crm.bak")}));
     EXPECT_TRUE(h.shell.trashRequests.empty());
 
     tick(30 * 60);
     EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{hour}) << "the folder, without a separator";
     EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"2026年12月06日12时"});
-    EXPECT_TRUE(fs::exists(h.temp.path() / "trash" / "2026年12月06日12时" / "sales.bak"));
-    EXPECT_EQ(readBytes(hour + "/sales.bak"), statement("sales", hour + "/sales.bak") + "\n") << "a fresh set";
+    EXPECT_TRUE(fs::exists(h.temp.path() / "trash" / u8path("2026年12月06日12时") / "sales.bak"));
+    EXPECT_EQ(readBytes(hour + kSep + "sales.bak"), statement("sales", hour + kSep + "sales.bak") + "\n")
+        << "a fresh set";
     EXPECT_EQ(statements().size(), 4u);
 }
 
@@ -308,8 +317,8 @@ TEST_F(TimeSlotMode, slotsOfOtherHoursKeepTheirFoldersDayAfterDay)
     f.Timer1.setEnabled(true);
     tick(2 * 3600);
     std::vector<std::string> folders;
-    for (const auto& entry : fs::directory_iterator(folder))
-        folders.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(u8path(folder)))
+        folders.push_back(utf8Of(entry.path().filename()));
     std::sort(folders.begin(), folders.end());
     EXPECT_EQ(folders,
               (std::vector<std::string>{"2026年12月06日03时", "2026年12月06日04时", "2026年12月07日03时",
@@ -321,23 +330,23 @@ TEST_F(TimeSlotMode, aFolderWithoutFilesIsKeptAndWrittenInto)
 {
     list({"sales"});
     const std::string hour = dated("2026年12月06日12时");
-    fs::create_directories(hour + "/sub/deeper");
-    writeBytes(hour + "/sub/deeper/keep.txt", "x");
+    fs::create_directories(u8path(hour + kSep + "sub/deeper"));
+    writeBytes(hour + kSep + "sub/deeper/keep.txt", "x");
     tick(60);
     EXPECT_TRUE(h.shell.trashRequests.empty());
-    EXPECT_TRUE(fs::exists(hour + "/sub/deeper/keep.txt"));
-    EXPECT_TRUE(fs::exists(hour + "/sales.bak"));
+    EXPECT_TRUE(fs::exists(u8path(hour + kSep + "sub/deeper/keep.txt")));
+    EXPECT_TRUE(fs::exists(u8path(hour + kSep + "sales.bak")));
 }
 
 TEST_F(TimeSlotMode, anEmptyListStillReplacesAFolderHoldingFiles)
 {
     const std::string hour = dated("2026年12月06日12时");
-    fs::create_directories(hour);
-    writeBytes(hour + "/.hidden", "counts like a hidden file");
+    fs::create_directories(u8path(hour));
+    writeBytes(hour + kSep + ".hidden", "counts like a hidden file");
     tick(60);
     EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{hour});
-    EXPECT_TRUE(fs::is_directory(hour));
-    EXPECT_TRUE(fs::is_empty(hour));
+    EXPECT_TRUE(fs::is_directory(u8path(hour)));
+    EXPECT_TRUE(fs::is_empty(u8path(hour)));
     EXPECT_TRUE(statements().empty());
     EXPECT_TRUE(h.messages.boxes.empty());
 }
@@ -351,28 +360,29 @@ TEST_F(TimeSlotMode, aRunCrossingTheHourWritesEveryFileIntoItsOwnFolder)
     tick();
     const std::string hour = dated("2026年12月06日12时");
     EXPECT_EQ(statements(),
-              (std::vector<std::string>{statement("a", hour + "/a.bak"), statement("b", hour + "/b.bak"),
-                                        statement("c", hour + "/c.bak")}));
+              (std::vector<std::string>{statement("a", hour + kSep + "a.bak"), statement("b", hour + kSep + "b.bak"),
+                                        statement("c", hour + kSep + "c.bak")}));
     EXPECT_TRUE(h.messages.boxes.empty());
-    EXPECT_FALSE(fs::exists(dated("2026年12月06日13时")));
+    EXPECT_FALSE(fs::exists(u8path(dated("2026年12月06日13时"))));
 }
 
 TEST_F(TimeSlotMode, aFolderWithoutTrailingSeparatorPutsTheDatedFolderBesideIt)
 {
-    folder = (h.temp.path() / "BAK").string();
+    folder = utf8Of(h.temp.path() / "BAK");
     f.Text5.setText(folder);
     list({"sales"});
     tick(60);
-    EXPECT_EQ(statements(), std::vector<std::string>{statement("sales", folder + "2026年12月06日12时/sales.bak")});
-    EXPECT_TRUE(fs::is_directory(folder + "2026年12月06日12时"));
+    EXPECT_EQ(statements(),
+              std::vector<std::string>{statement("sales", folder + "2026年12月06日12时" + kSep + "sales.bak")});
+    EXPECT_TRUE(fs::is_directory(u8path(folder + "2026年12月06日12时")));
 }
 
 TEST_F(TimeSlotMode, withoutATrashTheOldFolderIsRemovedOnlyAfterTheRunSucceeded)
 {
     list({"sales", "crm"});
     const std::string hour = dated("2026年12月06日12时");
-    fs::create_directories(hour);
-    writeBytes(hour + "/sales.bak", "earlier");
+    fs::create_directories(u8path(hour));
+    writeBytes(hour + kSep + "sales.bak", "earlier");
     h.shell.trashWorks = false;
     h.fakeDb.executeFailure = [](const std::string& sql) -> std::optional<std::int32_t> {
         if (sql.find("[crm]") != std::string::npos)
@@ -381,14 +391,14 @@ TEST_F(TimeSlotMode, withoutATrashTheOldFolderIsRemovedOnlyAfterTheRunSucceeded)
     };
     tick(60);
     const std::string aside = hour + ".20261206-120000.old";
-    EXPECT_EQ(readBytes(aside + "/sales.bak"), "earlier");
+    EXPECT_EQ(readBytes(aside + kSep + "sales.bak"), "earlier");
 
     h.fakeDb.executeFailure = nullptr;
     f.Text7.setText("12:10:00");
     tick(10 * 60);
-    EXPECT_TRUE(fs::exists(aside)) << "the earlier failed run's copy stays";
-    EXPECT_FALSE(fs::exists(hour + ".20261206-121000.old")) << "this run succeeded: its copy is gone";
-    EXPECT_TRUE(fs::exists(hour + "/crm.bak"));
+    EXPECT_TRUE(fs::exists(u8path(aside))) << "the earlier failed run's copy stays";
+    EXPECT_FALSE(fs::exists(u8path(hour + ".20261206-121000.old"))) << "this run succeeded: its copy is gone";
+    EXPECT_TRUE(fs::exists(u8path(hour + kSep + "crm.bak")));
 }
 
 } // namespace

@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "config/settings_codec.h"
-#include "platform/posix/iconv_text_encoding.h"
+#include "platform_seams.h"
 #include "settings_file_bytes.h"
 
 using namespace SettingsFileBytes;
 
 namespace {
 
-const IconvTextEncoding kGbk;
+const PlatformTextEncoding kGbk;
 const SettingsCodec kCodec(kGbk);
 
 // The initial values of the window's controls.

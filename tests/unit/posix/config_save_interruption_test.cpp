@@ -30,7 +30,7 @@ std::string savedBytes(void (*settings)(Form1&))
 {
     FormHarness h;
     settings(h.form);
-    h.form.SaveSet((h.temp.path() / "x.ini").string());
+    h.form.SaveSet(utf8Of(h.temp.path() / "x.ini"));
     return readBytes(h.temp.path() / "x.ini");
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "platform/win32/win32_file_io.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_text_encoding.h"
+
+// The Windows edition's own files, GBK and shell, for the tests shared by
+// both editions.
+using PlatformFileIo = Win32FileIo;
+using PlatformTextEncoding = Win32TextEncoding;
+using PlatformShell = Win32Shell;
+
+// The root folder of a drive, as an executable's folder can be.
+inline const std::string kRootFolder = "C:\\";

@@ -1,0 +1,82 @@
+// The settings file on a POSIX file system: its mode, and a folder the
+// program may not write into.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../settings_file_bytes.h"
+#include "fakes/file_bytes.h"
+#include "fakes/form_harness.h"
+
+using namespace SettingsFileBytes;
+
+namespace {
+
+class PosixConfigFileTest : public ::testing::Test {
+protected:
+    std::string iniPath() const { return utf8Of(h.temp.path() / "ondrel.ini"); }
+    std::string saved()
+    {
+        h.form.SaveSet(iniPath());
+        return readBytes(iniPath());
+    }
+
+    FormHarness h;
+};
+
+TEST_F(PosixConfigFileTest, passwordFileIsPrivateAndSavesReplaceIt)
+{
+    h.form.Text3.setText("p@ss");
+    saved();
+    struct stat st {};
+    ASSERT_EQ(::stat(iniPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    ::chmod(iniPath().c_str(), 0644);
+    h.form.Text3.setText("new");
+    const std::string bytes = saved();
+    ASSERT_EQ(::stat(iniPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_NE(bytes.find("\r\nnew\r\n"), std::string::npos);
+    // No temporary file is left beside it.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(h.temp.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+// Root ignores folder permissions, so the save runs in a child process
+// that has given them up.
+TEST_F(PosixConfigFileTest, saveIntoAReadOnlyFolderKeepsTheOldFile)
+{
+    const auto folder = h.temp.path() / "locked";
+    std::filesystem::create_directory(folder);
+    const auto path = folder / "ondrel.ini";
+    writeBytes(path, kWorkedExample);
+    ::chmod(h.temp.path().c_str(), 0755);
+    ::chmod(folder.c_str(), 0555);
+    ::chmod(path.c_str(), 0644);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        h.messages.boxes.clear();
+        h.form.SaveSet(path.string());
+        const bool reported = h.messages.boxes.size() == 1
+            && h.messages.boxes[0].text.find("没有访问权限") != std::string::npos
+            && h.messages.boxes[0].text.find(path.string()) != std::string::npos;
+        ::_exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure was not reported with the path and the reason";
+    EXPECT_EQ(readBytes(path), kWorkedExample);
+}
+
+} // namespace
