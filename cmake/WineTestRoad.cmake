@@ -55,12 +55,23 @@ target_link_libraries(gtest_main INTERFACE ondrel_gtest_wmain)
 
 # Registers the tests of a cross-built GoogleTest program, each run under
 # Wine on the road. Listing a program's tests starts Wine once, when CTest
-# starts, not at build time.
+# starts, not at build time. DESKTOP: its tests open windows and need the
+# keyboard focus, which another program's window would take: they run one
+# at a time (the other tests run beside them).
 function(ondrel_add_wine_tests target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "EXTRA_ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "DESKTOP" "" "EXTRA_ARGS")
+  set(properties FIXTURES_REQUIRED wine_road TIMEOUT 120)
+  if(arg_DESKTOP)
+    list(APPEND properties RESOURCE_LOCK wine_desktop)
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     EXTRA_ARGS ${arg_EXTRA_ARGS}
-    PROPERTIES FIXTURES_REQUIRED wine_road TIMEOUT 120)
+    PROPERTIES ${properties})
   add_dependencies(${target} wineprefix)
+endfunction()
+
+# The tests both editions share register themselves this way.
+function(ondrel_add_gtests target)
+  ondrel_add_wine_tests(${target})
 endfunction()

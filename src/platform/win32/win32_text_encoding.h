@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/text_encoding.h"
+
+// GBK as Windows' code page 936. Decodes one character at a time, so that
+// each byte that is not GBK becomes one U+FFFD as on Linux, and encodes
+// without best-fit substitutes ("ä" never becomes "a").
+class Win32TextEncoding final : public TextEncoding {
+public:
+    static constexpr unsigned kCodePage = 936;
+
+    std::string utf8ToGbk(const std::string& utf8, bool* lossless = nullptr) const override;
+    std::string gbkToUtf8(const std::string& gbk) const override;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/win32/windows_api.h"
+#include "platform/window_system.h"
+
+// The screen and the window as the model measures them, in twips at the
+// window's own dpi. No tray menu yet: it is never opened.
+class Win32WindowSystem final : public WindowSystem {
+public:
+    void attach(HWND window) { m_window = window; }
+
+    float screenWidthTwips() const override;
+    float screenHeightTwips() const override;
+    float windowWidthTwips() const override;
+    float windowHeightTwips() const override;
+    float twipsPerPixelX() const override;
+    std::string popupMenu() override { return {}; }
+
+private:
+    RECT screen() const;
+    RECT window() const;
+
+    HWND m_window = nullptr;
+};
