@@ -4,6 +4,9 @@
 #
 #   wine-road.sh BUILD prefix            make BUILD/wineprefix (once) and set it up
 #   wine-road.sh BUILD run PROGRAM ARG... run a Windows program there (CTest's emulator)
+#   wine-road.sh BUILD dpi DPI PROGRAM ARG...
+#                                        the same with the display at DPI dots per inch
+#                                        (Wine's LogPixels; 144 is Windows' 150 %)
 #   wine-road.sh BUILD up SQLSTANDIN KEEPER
 #                                        start the display, a persistent wineserver, the
 #                                        keeper (tests/win32/support/road_keeper.cpp) and
@@ -50,6 +53,12 @@ running() {
 }
 
 make_prefix() {
+  # Setting up waits for every Wine program of the prefix to end; the road's
+  # keeper never does.
+  if running "$(cat "$road/xvfb.pid" 2>/dev/null || true)"; then
+    echo "wine-road: the road is up; take it down first: scripts/wine-road.sh $build down" >&2
+    exit 1
+  fi
   # zh_CN.UTF-8 compiled into the build folder: nothing system-wide changes.
   if [ ! -f "$locales/zh_CN.UTF-8/LC_CTYPE" ]; then
     mkdir -p "$locales"
@@ -70,6 +79,9 @@ make_prefix() {
   # keeps it on that font whatever other CJK fonts the machine has, and
   # serves Tahoma's link to SimSun, through which captions, menus and
   # message boxes draw Chinese in a prefix first made under another locale.
+  # The Sharp face carries drawn bitmaps for the small sizes, as 宋体 does on
+  # Windows: 9-point text is crisp, where the outlines drawn without
+  # smoothing (the face's own rule at that size) lose strokes.
   # regedit reads a REGEDIT4 file in the ANSI code page: this one is UTF-16,
   # the format for names outside ASCII.
   # Windows Wine does not hand to a window manager (there is none on the
@@ -81,8 +93,8 @@ make_prefix() {
     printf '\xff\xfe'
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
       '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-      '"SimSun"="WenQuanYi Zen Hei"' \
-      '"宋体"="WenQuanYi Zen Hei"' '' \
+      '"SimSun"="WenQuanYi Zen Hei Sharp"' \
+      '"宋体"="WenQuanYi Zen Hei Sharp"' '' \
       '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
       '"Managed"="N"' '' | iconv -f UTF-8 -t UTF-16LE
   } >"$reg"
@@ -176,9 +188,23 @@ run_program() {
   exec "${wine_env[@]}" "${extra[@]}" wine "$@"
 }
 
+# Wine reads LogPixels when a program starts: the setting holds for the
+# programs started while it is set, and goes back to 96 afterwards.
+run_at_dpi() {
+  local dpi=${1:?usage: wine-road.sh BUILD dpi DPI PROGRAM ARG...}
+  shift
+  local key='HKCU\Control Panel\Desktop'
+  ( run_program reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f ) >/dev/null
+  local status=0
+  ( run_program "$@" ) || status=$?
+  ( run_program reg delete "$key" /v LogPixels /f ) >/dev/null 2>&1 || true
+  return "$status"
+}
+
 case $command in
   prefix) make_prefix ;;
   run) run_program "$@" ;;
+  dpi) run_at_dpi "$@" ;;
   up) start_road "$@" ;;
   down) stop_road ;;
   *) echo "wine-road: unknown command $command" >&2; exit 2 ;;

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "app/picture.h"
+#include "platform/win32/controls/window.h"
+#include "platform/win32/view_fonts.h"
+#include "platform/win32/window_icons.h"
+
+class ComboBox;
+class Control;
+class Form1;
+
+namespace Win32 {
+
+// The window on the screen. It renders the model's controls as native child
+// controls of one top-level window (a frame is drawn as a group box and
+// parents nothing: a group box would swallow its children's
+// notifications), turns the operator's input into the model's events, and
+// ends the program when the model says so. Every position is the model's
+// twips at the window's dpi.
+class MainWindow final {
+public:
+    static constexpr const wchar_t* kClassName = L"OndrelForm1";
+    // A control's identifier: this plus its position in Form1::controls().
+    static constexpr int kFirstControlId = 100;
+    static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+    explicit MainWindow(Form1& form);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND handle() const { return m_window; }
+    UINT dpi() const { return m_dpi; }
+
+    // Centres the window on its screen, shows it and gives the first control
+    // of the focus order the keyboard focus.
+    void start();
+
+    // The native control that renders a model control.
+    Window windowFor(const Control& control) const;
+
+private:
+    struct View {
+        Control* model;
+        Window window;
+    };
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void buildControls();
+    Window createControl(Control& control, int id, bool groupStart);
+    RECT pixelRect(const Control& control) const;
+    void layOut();
+    void fitClientArea(int left, int top);
+
+    void render(const Control& control);
+    void renderCombo(const ::ComboBox& combo, bool refill);
+    void renderOptionTabStops();
+    void renderWindow();
+    void applyTaskbarEntry(bool inTaskbar);
+    void applyVisibility();
+
+    void onCommand(int id, int code);
+    void onSize(WPARAM kind);
+    void onDpiChanged(UINT dpi, const RECT& suggested);
+    bool onSetCursor(HWND over);
+    void unload();
+    void onEnded();
+
+    View* viewFor(int id);
+    const View* viewFor(const Control& control) const;
+
+    Form1& m_form;
+    HWND m_window = nullptr;
+    UINT m_dpi = 96;
+    std::unique_ptr<ViewFonts> m_fonts;
+    std::vector<View> m_views; // in the order of Form1::controls()
+    WindowIcons m_icons;
+    HWND m_lastFocus = nullptr;
+    int m_rendering = 0;
+    bool m_started = false;
+    bool m_minimized = false;
+    // What of the model's window state has been rendered, so that a change
+    // of one property does not undo what the operator did to another.
+    std::optional<Icon> m_icon;
+    std::optional<bool> m_inTaskbar;
+    std::optional<std::pair<float, float>> m_position;
+    std::optional<std::pair<bool, bool>> m_shownState;
+    // Lets the model's signals outlive this window harmlessly.
+    std::shared_ptr<MainWindow*> m_self;
+};
+
+} // namespace Win32
