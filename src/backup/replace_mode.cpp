@@ -11,7 +11,7 @@ void Form1::Commandth()
     const LocalDateTime now = m_services.clock.now();
     if (!slotDue(now))
         return;
-    guarded([&] {
+    guarded(Caller::Schedule, [&] {
         RunScope run(m_runInProgress);
         odb();
         CreateDir();

@@ -12,7 +12,7 @@ void Form1::Commandcopy()
     const LocalDateTime now = m_services.clock.now();
     if (!slotDue(now))
         return;
-    guarded([&] {
+    guarded(Caller::Schedule, [&] {
         RunScope run(m_runInProgress);
         // Named once: a run that crosses the top of an hour still writes
         // every file into the folder it made.
