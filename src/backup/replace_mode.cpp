@@ -23,7 +23,7 @@ void Form1::Commandth()
                        }
                        // Where no trash takes the old file, it waits beside
                        // the new one until the new backup has succeeded.
-                       if (m_services.shell.moveToTrash(bakFile))
+                       if (m_services.shell.moveToTrash(bakFile, Text5.text()))
                            return std::nullopt;
                        return moveAside(bakFile, now);
                    });

@@ -21,7 +21,7 @@ void Form1::Commandcopy()
         const std::string datedFolder = Text5.text() + m_hourFolder;
         std::optional<std::string> previous;
         if (m_services.shell.folderHoldsFile(datedFolder + kPathSeparator)) {
-            if (!m_services.shell.moveToTrash(datedFolder))
+            if (!m_services.shell.moveToTrash(datedFolder, Text5.text()))
                 previous = moveAside(datedFolder, now);
         }
         CreateDirr();
