@@ -232,6 +232,22 @@ TEST_F(TrashBound, anItemLargerThanTheBoundIsRefusedAndLeftInPlace)
     EXPECT_EQ(inTrash(), std::vector<std::string>{"crm.bak"}) << "nothing was removed for it";
 }
 
+// Where the backup folder's file system has no trash of its own and the
+// home trash lies on another one, no trash takes the item, and nothing in
+// the home trash goes for it.
+TEST_F(TrashBound, noTrashOnTheItemsFileSystemLeavesItAndTheHomeTrashAlone)
+{
+    SKIP_WITHOUT(disk);
+    makeFile(trash, 1); // a file where the trash folder would be
+    const fs::path homeTrash = fs::path(places.dataHome) / "Trash";
+    trashedByOthers(homeTrash, "sales.bak", folder + "sales.bak", "2020-01-01T00:00:00", 4 * kKiB);
+    makeFile(folder + "sales.bak", 300 * kKiB);
+    EXPECT_FALSE(trashItem(folder + "sales.bak"));
+    EXPECT_TRUE(fs::exists(folder + "sales.bak"));
+    EXPECT_TRUE(fs::exists(homeTrash / "files" / "sales.bak"));
+    EXPECT_EQ(recordedPaths(homeTrash).size(), 1u);
+}
+
 // On the home file system the trash is $XDG_DATA_HOME/Trash, bounded by a
 // tenth of the file system that holds it.
 TEST_F(TrashBound, theHomeTrashIsBoundedByItsOwnFileSystem)

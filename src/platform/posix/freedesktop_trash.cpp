@@ -282,7 +282,9 @@ bool FreedesktopTrash::moveIn(const std::string& itemPath, const Owned& owned)
 
     std::string topDir;
     const std::string trash = trashFor(path, &topDir);
-    if (trash.empty())
+    // A trash on another file system could take the item only by copying
+    // it: none takes it, and none of the trash's items go for it.
+    if (trash.empty() || !sameFileSystem(trash, parentOf(path)))
         return false;
     struct statvfs fileSystem {};
     if (::statvfs(trash.c_str(), &fileSystem) != 0)
