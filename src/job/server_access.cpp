@@ -21,14 +21,25 @@ std::string Form1::connectionString() const
     return ConnectionString::build(sqlServer, masterDb, sqlUser, sqlPwd);
 }
 
-void Form1::reportServerError(std::int32_t number)
+void Form1::reportServerError(std::int32_t number, bool unattended)
 {
+    // Ticks go on while a box is open: every failing slot of an unattended
+    // night would open one more box inside the last, each a nested event
+    // loop on the same stack. The open one already calls the operator.
+    if (unattended && m_failureBoxOpen) {
+        std::cerr << "ondrel: a failure box is already open; this failure shows no second one\n";
+        return;
+    }
+    const bool outer = !m_failureBoxOpen;
+    m_failureBoxOpen = true;
     msgBox(ServerErrorReport::message(number));
+    if (outer)
+        m_failureBoxOpen = false;
 }
 
 // Runs one server method's guarded stretch: any failure abandons the rest of
 // it and ends in the server-error report; the method then returns normally.
-void Form1::guarded(const std::function<void()>& body)
+void Form1::guarded(Caller caller, const std::function<void()>& body)
 {
     std::int32_t number = 0;
     try {
@@ -42,7 +53,7 @@ void Form1::guarded(const std::function<void()>& body)
         std::cerr << "ondrel: internal failure: " << error.what() << '\n';
         number = ServerErrorReport::kInternalError;
     }
-    reportServerError(number);
+    reportServerError(number, caller == Caller::Schedule);
 }
 
 // Looks every listed database up on the server; dbOkCount ends as the number
@@ -50,7 +61,7 @@ void Form1::guarded(const std::function<void()>& body)
 void Form1::bd()
 {
     odb();
-    guarded([this] {
+    guarded(Caller::Operator, [this] {
         auto connection = m_services.dataAccess.createConnection();
         connection->Open(connectionString(), {}, {}, -1);
         auto recordset = m_services.dataAccess.createRecordset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,13 @@ class TestShell final : public PlatformShell {
 public:
     explicit TestShell(std::filesystem::path trashFolder) : m_trash(std::move(trashFolder)) {}
 
-    bool moveToTrash(const std::string& path) override
+    bool moveToTrash(const std::string& path, const std::string& backupFolder) override
     {
         trashRequests.push_back(path);
         if (!trashWorks)
             return false;
+        if (freedesktopTrash)
+            return moveIntoPlatformTrash(*freedesktopTrash, path, backupFolder);
         std::filesystem::create_directories(m_trash);
         const std::filesystem::path item = u8path(path);
         std::filesystem::path target = m_trash / item.filename();
@@ -48,6 +51,8 @@ public:
     }
 
     bool trashWorks = true;
+    // Where set, the desktop's trash in these places stands in for the test's.
+    std::optional<PlatformTrashPlaces> freedesktopTrash;
     bool renameWorks = true;
     std::vector<std::string> trashRequests;
 

@@ -131,7 +131,7 @@ void Win32Shell::makeSureDirectoryPathExists(const std::string& path)
     }
 }
 
-bool Win32Shell::moveToTrash(const std::string&)
+bool Win32Shell::moveToTrash(const std::string&, const std::string&)
 {
     return false;
 }

@@ -49,8 +49,10 @@ Utf8Character nextCharacter(const std::string& text, std::size_t at)
 }
 
 // The GBK bytes of one character, or nothing when GBK cannot hold it.
-std::optional<std::string> gbkOf(char32_t c)
+std::optional<std::string> gbkOf(unsigned codePage, char32_t c)
 {
+    if (codePage == 0)
+        return std::nullopt;
     wchar_t units[2];
     int count = 1;
     if (c >= 0x10000) {
@@ -62,25 +64,47 @@ std::optional<std::string> gbkOf(char32_t c)
     }
     char bytes[8];
     BOOL usedDefault = FALSE;
-    const int length = ::WideCharToMultiByte(Win32TextEncoding::kCodePage, WC_NO_BEST_FIT_CHARS, units, count, bytes,
-                                             sizeof bytes, "?", &usedDefault);
+    const int length =
+        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, units, count, bytes, sizeof bytes, "?", &usedDefault);
     if (length <= 0 || usedDefault)
         return std::nullopt;
     return std::string(bytes, static_cast<std::size_t>(length));
 }
 
 // The character of one GBK byte or byte pair, or nothing when it is not GBK.
-std::optional<std::wstring> characterOf(const char* bytes, int length)
+std::optional<std::wstring> characterOf(unsigned codePage, const char* bytes, int length)
 {
+    if (codePage == 0)
+        return std::nullopt;
     wchar_t units[2];
-    const int count =
-        ::MultiByteToWideChar(Win32TextEncoding::kCodePage, MB_ERR_INVALID_CHARS, bytes, length, units, 2);
+    const int count = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, length, units, 2);
     if (count <= 0)
         return std::nullopt;
     return std::wstring(units, static_cast<std::size_t>(count));
 }
 
+unsigned codePageNamed(const std::string& name)
+{
+    if (name == "GBK" || name == "936")
+        return 936;
+    return 0;
+}
+
 } // namespace
+
+Win32TextEncoding::Win32TextEncoding(const std::string& codePage)
+    : m_name(codePage)
+    , m_codePage(codePageNamed(codePage))
+{
+}
+
+std::string Win32TextEncoding::missingConverter() const
+{
+    // Without it the conversions below keep ASCII and replace the rest.
+    if (m_codePage != 0 && ::IsValidCodePage(m_codePage))
+        return {};
+    return "Windows " + m_name;
+}
 
 std::string Win32TextEncoding::utf8ToGbk(const std::string& utf8, bool* lossless) const
 {
@@ -96,7 +120,8 @@ std::string Win32TextEncoding::utf8ToGbk(const std::string& utf8, bool* lossless
         }
         const Utf8Character character = nextCharacter(utf8, at);
         at += character.length;
-        const std::optional<std::string> bytes = character.codePoint ? gbkOf(*character.codePoint) : std::nullopt;
+        const std::optional<std::string> bytes =
+            character.codePoint ? gbkOf(m_codePage, *character.codePoint) : std::nullopt;
         if (bytes) {
             gbk += *bytes;
         } else {
@@ -122,12 +147,12 @@ std::string Win32TextEncoding::gbkToUtf8(const std::string& gbk) const
         }
         // A byte that starts a pair is taken with the next one; when the two
         // are not GBK, only the first is replaced and the second is read anew.
-        const bool lead = ::IsDBCSLeadByteEx(kCodePage, first) != 0;
+        const bool lead = m_codePage != 0 && ::IsDBCSLeadByteEx(m_codePage, first) != 0;
         const bool pair = lead && at + 1 < gbk.size();
         const int length = pair ? 2 : 1;
         // A lead byte at the very end is half a character.
         const std::optional<std::wstring> character =
-            lead && !pair ? std::nullopt : characterOf(gbk.data() + at, length);
+            lead && !pair ? std::nullopt : characterOf(m_codePage, gbk.data() + at, length);
         if (character) {
             text += *character;
             at += static_cast<std::size_t>(length);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/posix/freedesktop_trash.h"
 #include "platform/posix/iconv_text_encoding.h"
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_shell.h"
@@ -14,3 +15,11 @@ using PlatformShell = PosixShell;
 
 // The root folder of the file system, as an executable's folder can be.
 inline const std::string kRootFolder = "/";
+
+// The desktop's trash, which a test can put where its own trash would be.
+using PlatformTrashPlaces = FreedesktopTrash::Places;
+inline bool moveIntoPlatformTrash(const PlatformTrashPlaces& places, const std::string& path,
+                                  const std::string& backupFolder)
+{
+    return FreedesktopTrash(places).moveIn(path, FreedesktopTrash::backupsNamedWith(backupFolder));
+}

@@ -14,3 +14,10 @@ using PlatformShell = Win32Shell;
 
 // The root folder of a drive, as an executable's folder can be.
 inline const std::string kRootFolder = "C:\\";
+
+// No recycle bin yet: a test's trash is its own folder.
+struct PlatformTrashPlaces {};
+inline bool moveIntoPlatformTrash(const PlatformTrashPlaces&, const std::string&, const std::string&)
+{
+    return false;
+}

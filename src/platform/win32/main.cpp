@@ -1,0 +1,65 @@
+// Ondrel on Windows: the window model with the Win32 seams, its view and
+// the tick of its timer.
+
+#include "app/form1.h"
+#include "platform/odbc/odbc_data_access.h"
+#include "platform/win32/guard.h"
+#include "platform/win32/main_window.h"
+#include "platform/win32/tick_driver.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_executable_info.h"
+#include "platform/win32/win32_file_io.h"
+#include "platform/win32/win32_folder_picker.h"
+#include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_text_encoding.h"
+#include "platform/win32/win32_tray_service.h"
+#include "platform/win32/win32_url_opener.h"
+#include "platform/win32/win32_window_system.h"
+#include "platform/win32/windows_api.h"
+
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    // The manifest asks for the common controls of version 6; they register
+    // their window classes when the library starts.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    Win32Clock clock;
+    Win32MessageBox messageBox;
+    Win32ExecutableInfo executable;
+    Win32FileIo files;
+    Win32TextEncoding encoding;
+    Win32Shell shell;
+    Win32FolderPicker folderPicker;
+    Win32TrayService tray;
+    Win32UrlOpener urlOpener;
+    Win32WindowSystem windowSystem;
+    OdbcDataAccess dataAccess;
+
+    Form1 form({clock, messageBox, executable, files, encoding, shell, folderPicker, tray, urlOpener, windowSystem,
+                dataAccess});
+    Win32::runGuarded("Form_Load", [&] { form.Form_Load(); });
+    if (form.unloaded())
+        return 0;
+
+    Win32::MainWindow window(form);
+    if (!window.handle())
+        return 1;
+    messageBox.setOwner(window.handle());
+    windowSystem.attach(window.handle());
+    Win32::TickDriver ticks(form.Timer1, [&form] { form.Timer1_Timer(); });
+
+    window.start();
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab, Shift+Tab, Enter and Space move and press as in a dialog.
+        if (window.handle() && ::IsDialogMessageW(window.handle(), &message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
