@@ -55,6 +55,18 @@ TEST_P(Carried, byAStandardDriverUnchanged)
     EXPECT_EQ(DriverConnectionString::forDriver(model, BraceDialect::Standard), model);
 }
 
+// Where the driver's reading cannot be told (the Windows edition: the "SQL
+// Server" driver there, FreeTDS under Wine), the string is one that FreeTDS
+// 1.3 and a standard reader both take as typed.
+TEST_P(Carried, byEitherReadingWhereTheDriverCannotBeTold)
+{
+    const Login& login = GetParam();
+    const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
+    const std::string forDriver = DriverConnectionString::forDriver(model, BraceDialect::Unknown);
+    EXPECT_EQ(readAsFreeTds13(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
+    EXPECT_EQ(readAsDriverManager(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
+}
+
 INSTANTIATE_TEST_SUITE_P(Values, Carried,
                          testing::Values(Login{"ordinary", "sa", "Secret#1"}, Login{"semicolon", "sa", "a;b"},
                                          Login{"closingBrace", "sa", "a}b"}, Login{"doubledBrace", "sa", "a}}b"},
@@ -82,6 +94,8 @@ TEST_P(NotCarried, failBeforeConnecting)
         EXPECT_NE(std::string(error.what()).find(field), std::string::npos) << error.what();
         EXPECT_EQ(std::string(error.what()).find(login.user == "sa" ? login.password : login.user), std::string::npos);
     }
+    // Nor where the driver's reading cannot be told.
+    EXPECT_THROW(DriverConnectionString::forDriver(model, BraceDialect::Unknown), DatabaseError);
     // A standard reader takes them all.
     const std::string standard = DriverConnectionString::forDriver(model, BraceDialect::Standard);
     EXPECT_EQ(readAsDriverManager(standard), expectedFor("127.0.0.1,1500", login.user, login.password));

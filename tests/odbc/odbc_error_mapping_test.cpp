@@ -81,6 +81,35 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 // clang-format on
 
+// Records as Windows' "SQL Server" driver (sqlsrv32) reports them: a link
+// that drops comes as 08S01 with the socket's error number, which is no
+// refusal of the statement.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    WindowsSqlServerDriver, ErrorMapping,
+    testing::Values(
+        MappingCase{"noSuchServer", OdbcPhase::Connect,
+                    {{"01000", 53, "[Microsoft][ODBC SQL Server Driver][DBNETLIB]ConnectionOpen (Connect())."},
+                     {"08001", 17, "[Microsoft][ODBC SQL Server Driver][DBNETLIB]SQL Server does not exist or access denied."}},
+                    kFail, "08001", 17},
+        MappingCase{"loginRejected", OdbcPhase::Connect,
+                    {{"28000", 18456, "[Microsoft][ODBC SQL Server Driver][SQL Server]Login failed for user 'sa'."}},
+                    kAuth, "28000", 18456},
+        MappingCase{"linkResetDuringBackup", OdbcPhase::Statement,
+                    {{"01000", 10054, "[Microsoft][ODBC SQL Server Driver][TCP/IP Sockets]ConnectionRead (recv())."},
+                     {"08S01", 11, "[Microsoft][ODBC SQL Server Driver][TCP/IP Sockets]General network error."}},
+                    kFail, "08S01", 11},
+        MappingCase{"linkResetAfterProgress", OdbcPhase::Statement,
+                    {{"01000", 3211, "[Microsoft][ODBC SQL Server Driver][SQL Server]10 percent processed."},
+                     {"08S01", 10054, "[Microsoft][ODBC SQL Server Driver][TCP/IP Sockets]ConnectionWrite (send())."}},
+                    kFail, "08S01", 10054},
+        MappingCase{"backupDatabaseMissing", OdbcPhase::Statement,
+                    {{"42000", 911, "[Microsoft][ODBC SQL Server Driver][SQL Server]Database 'x' does not exist."},
+                     {"42000", 3013, "[Microsoft][ODBC SQL Server Driver][SQL Server]BACKUP DATABASE is terminating abnormally."}},
+                    kCommand, "42000", 911}),
+    CaseName());
+// clang-format on
+
 TEST(ErrorMappingWithoutRecords, stillFails)
 {
     EXPECT_EQ(OdbcErrorMapping::toDatabaseError(OdbcPhase::Statement, {}).number(), DatabaseError::kErrorsInCommand);

@@ -23,6 +23,10 @@ bool isLinkLost(const DiagnosticRecord& record)
 {
     if (std::find(kLinkLost.begin(), kLinkLost.end(), record.nativeError) != kLinkLost.end())
         return true;
+    // A communication link failure, whatever number comes with it: Windows'
+    // "SQL Server" driver gives the socket's error (10054, a reset link).
+    if (record.sqlState == "08S01")
+        return true;
     // A server's error number names a refusal whatever its SQLSTATE says
     // (911 comes as 08004); only a record without one is read by class.
     return record.nativeError == 0 && record.sqlState.rfind("08", 0) == 0;

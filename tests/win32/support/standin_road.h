@@ -13,7 +13,8 @@ public:
     static StandinRoad fromEnvironment();
 
     bool up() const { return !server_.empty(); }
-    const std::wstring& server() const { return server_; }   // 127.0.0.1,PORT
+    const std::wstring& server() const { return server_; } // 127.0.0.1,PORT
+    const std::wstring& password() const { return password_; }
     const std::wstring& backups() const { return backups_; } // the stand-in's backup folder, as Z:\...
     std::wstring connectionString(const std::wstring& database = L"master") const;
     // The texts of the statements the stand-in received (batches and RPCs), in order.
