@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Ondrel with its tools and runs every test: the suite, a smoke run of
-# the benchmarks (each runs to its end and prints its figures; timings are not
-# judged), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and a bounded run of the settings-reader fuzzer.
+# Builds Ondrel with its tools and runs every test: the suite, the Windows
+# edition cross-built and tested under Wine, a smoke run of the benchmarks
+# (each runs to its end and prints its figures; timings are not judged), the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# bounded run of the settings-reader fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -13,6 +14,10 @@ echo "== Build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== The Windows edition: cross-built with mingw-w64, tested under Wine"
+scripts/build-windows.sh
+ctest --test-dir build-windows --output-on-failure -j"$jobs"
 
 echo "== Benchmarks, smoke run"
 scripts/bench.sh --smoke
