@@ -14,12 +14,44 @@
 
 #include "fakes/file_bytes.h"
 #include "fakes/form_harness.h"
+#include "platform/odbc/driver_connection_string.h"
 #include "platform/odbc/odbc_data_access.h"
+#include "text/connection_string.h"
 
 namespace ondrel::win32test {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Windows' "SQL Server" driver finds a named instance through the browser,
+// an alias through its client configuration and the port of "HOST,PORT" by
+// itself: the server field reaches it exactly as typed.
+TEST(ConnectionString, takesTheServerAsTyped)
+{
+    for (const char* server : {"DBHOST\\SQLEXPRESS", "backup-alias", "10.0.0.5,1500", "127.0.0.1", "(local)"}) {
+        const std::string written = DriverConnectionString::forDriver(
+            ConnectionString::build(server, "master", "sa", "pw"), BraceDialect::Unknown);
+        EXPECT_EQ(ConnectionString::attribute(written, "Server"), server) << written;
+    }
+}
+
+// Neither reading of braces can be checked here: a value that only one of
+// them would read intact is refused before anything is sent.
+TEST(ConnectionString, refusesWhatNotBothReadingsTakeAlike)
+{
+    EXPECT_EQ(
+        ConnectionString::attribute(DriverConnectionString::forDriver(
+                                        ConnectionString::build("h", "master", "sa", "a}b"), BraceDialect::Unknown),
+                                    "pwd"),
+        "a}b");
+    try {
+        DriverConnectionString::forDriver(ConnectionString::build("h", "master", "sa", "x};Driver=evil"),
+                                          BraceDialect::Unknown);
+        ADD_FAILURE() << "carried";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.number(), DatabaseError::kValueNotCarried);
+    }
+}
 
 class ServerRoad : public ::testing::Test {
 protected:
