@@ -1,6 +1,7 @@
 #include "platform/win32/main_window.h"
 
 #include "app/form1.h"
+#include "platform/win32/caption_painter.h"
 #include "platform/win32/controls/button.h"
 #include "platform/win32/controls/combo_box.h"
 #include "platform/win32/controls/edit.h"
@@ -33,8 +34,9 @@ NativeKind nativeKindOf(const Control& control)
     case ControlKind::Frame:
         return {L"Button", BS_GROUPBOX, 0, false};
     case ControlKind::Label:
-        // One line from the top-left corner, clipped at the label's edge.
-        return {L"Static", static_cast<DWORD>(SS_LEFTNOWORDWRAP | SS_NOPREFIX | (isLink(control) ? SS_NOTIFY : 0)), 0,
+        // Drawn by CaptionPainter: one line from the top-left corner, clipped
+        // at the label's edge, the underline of a link kept inside.
+        return {L"Static", static_cast<DWORD>(SS_OWNERDRAW | SS_NOPREFIX | (isLink(control) ? SS_NOTIFY : 0)), 0,
                 false};
     case ControlKind::TextBox: {
         const bool password = static_cast<const TextBox&>(control).passwordChar() != '\0';
@@ -151,6 +153,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (lParam != 0)
             onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_DRAWITEM:
+        if (onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
     case WM_SETCURSOR:
         if (onSetCursor(reinterpret_cast<HWND>(wParam)))
             return TRUE;
@@ -595,6 +601,22 @@ void MainWindow::onDpiChanged(UINT dpi, const RECT& suggested)
     fitClientArea(suggested.left, suggested.top);
     m_icon.reset();
     renderWindow();
+}
+
+bool MainWindow::onDrawItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlType != ODT_STATIC)
+        return false;
+    for (const View& view : m_views) {
+        if (view.window.handle() != item.hwndItem || view.model->kind() != ControlKind::Label)
+            continue;
+        FontSpec plain = static_cast<const Label&>(*view.model).font();
+        const bool underline = plain.underline;
+        plain.underline = false;
+        CaptionPainter::paint(item, m_fonts->fontFor(plain), underline);
+        return true;
+    }
+    return false;
 }
 
 bool MainWindow::onSetCursor(HWND over)

@@ -69,6 +69,7 @@ private:
     void onCommand(int id, int code);
     void onSize(WPARAM kind);
     void onDpiChanged(UINT dpi, const RECT& suggested);
+    bool onDrawItem(const DRAWITEMSTRUCT& item);
     bool onSetCursor(HWND over);
     void unload();
     void onEnded();

@@ -1,5 +1,7 @@
 #include "view_harness.h"
 
+#include <algorithm>
+
 namespace ondrel::win32test {
 
 std::wstring classOf(HWND window)
@@ -114,6 +116,26 @@ std::string ViewHarness::focusedControl() const
             return control->name();
     }
     return {};
+}
+
+int ViewHarness::longestInkRun(HWND control) const
+{
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    RECT area{};
+    GetClientRect(control, &area);
+    HDC dc = GetDC(control);
+    int longest = 0;
+    for (int y = 0; y < area.bottom; ++y) {
+        int run = 0;
+        for (int x = 0; x < area.right; ++x) {
+            const COLORREF pixel = GetPixel(dc, x, y);
+            const bool dark = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 3 * 128;
+            run = dark ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    ReleaseDC(control, dc);
+    return longest;
 }
 
 void ViewHarness::pressTab()

@@ -56,6 +56,10 @@ public:
     // field counts as the combo box), or empty text.
     std::string focusedControl() const;
 
+    // The longest run of dark pixels in any one row of what the control
+    // shows: a drawn underline is one run as long as the text.
+    int longestInkRun(HWND control) const;
+
     // What the keyboard does, through the dialog manager as the program's
     // message loop hands it keys.
     void pressTab();
