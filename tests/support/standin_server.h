@@ -13,6 +13,7 @@ struct StandinOptions {
     std::vector<std::string> databases;               // NAME or NAME:SIZE
     std::filesystem::path backupDir;                  // empty: a fresh temp folder
     std::vector<std::string> extraArgs;               // fault switches etc.
+    std::vector<std::string> launcher;                // e.g. {"ip", "netns", "exec", NS}: run it through this
 };
 
 // One line of the statement log. kind: login, batch, rpc (a statement sent
@@ -35,7 +36,8 @@ public:
     StandinServer& operator=(const StandinServer&) = delete;
 
     int port() const { return port_; }
-    std::string serverField() const;   // "127.0.0.1,PORT", as an operator types it
+    const std::string& address() const { return address_; }   // what it listens on, 127.0.0.1 unless --listen
+    std::string serverField() const;   // "ADDRESS,PORT", as an operator types it
     std::filesystem::path logPath() const { return workDir_ / "statements.jsonl"; }
     std::filesystem::path backupDir() const { return backupDir_; }
     std::vector<StandinLogEntry> log() const;
@@ -51,6 +53,7 @@ private:
     bool ownBackupDir_ = false;
     pid_t pid_ = -1;
     int port_ = 0;
+    std::string address_;
     int exitStatus_ = -1;
 };
 
