@@ -116,8 +116,17 @@ StandinServer::~StandinServer() {
     std::filesystem::remove_all(workDir_, ignored);
 }
 
+void StandinServer::suspend() {
+    if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void StandinServer::resume() {
+    if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
 int StandinServer::stop() {
     if (pid_ < 0) return exitStatus_;
+    ::kill(pid_, SIGCONT);   // a suspended stand-in must see the SIGTERM
     ::kill(pid_, SIGTERM);
     int status = 0;
     if (!waitFor(pid_, std::chrono::seconds(5), status)) {

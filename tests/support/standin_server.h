@@ -43,6 +43,10 @@ public:
     std::vector<StandinLogEntry> log() const;
     std::vector<std::string> statements() const;   // texts of batch and rpc entries
     std::string standardError() const;
+    // Freezes the process (SIGSTOP): its system still accepts connections,
+    // nothing answers them. resume() (SIGCONT) lets it go on.
+    void suspend();
+    void resume();
     // Stops the stand-in (SIGTERM, then SIGKILL after 5 s); returns its exit
     // status, or -1 if it had to be killed. Safe to call twice.
     int stop();

@@ -19,24 +19,19 @@ namespace {
 // the driver's name, undoubles "}}" and ends the value at a single "}": it
 // would see attributes of the operator's making (another Driver, even). A
 // value with a "}" therefore goes unbraced, which both read to the next
-// ";" alike; one that needs its braces cannot be carried.
+// ";" alike; one that needs its braces cannot be carried. The standard
+// reading takes the unbraced form alike, so a driver whose reading cannot
+// be told gets the same.
 std::string verbatimValue(const std::string& keyword, const std::string& value)
 {
     if (value.find(';') == std::string::npos && value.front() != '{')
         return value;
     cannotCarry(keyword,
-                "holds '}' together with ';' or a leading '{', which this FreeTDS driver "
-                "(before 1.3.21) and the driver manager would read differently");
+                "holds '}' together with ';' or a leading '{', which FreeTDS before 1.3.21 "
+                "and the driver manager would read differently");
 }
 
 } // namespace
-
-std::string serverWithPort(const std::string& server)
-{
-    if (server.empty() || server.find_first_of(",\\") != std::string::npos)
-        return server;
-    return server + "," + kDefaultPort;
-}
 
 std::string forDriver(const std::string& standardForm, BraceDialect dialect)
 {
@@ -51,10 +46,18 @@ std::string forDriver(const std::string& standardForm, BraceDialect dialect)
             written = ConnectionString::attributeValue(attribute.value);
         }
         // Without a "}" both dialects read the standard form alike.
-        if (dialect == BraceDialect::FreeTdsVerbatim && attribute.value.find('}') != std::string::npos)
+        if (dialect != BraceDialect::Standard && attribute.value.find('}') != std::string::npos)
             written = verbatimValue(attribute.keyword, attribute.value);
         result += attribute.keyword + "=" + written + ";";
     }
+    return result;
+}
+
+std::string forDriver(const std::string& standardForm, const DriverKind& driver)
+{
+    std::string result = forDriver(standardForm, driver.braces);
+    if (driver.freeTds)
+        result += "TDS_Version=7.4;";
     return result;
 }
 

@@ -3,22 +3,25 @@
 #include <string>
 
 #include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_kind.h"
 
 // The program's connection string as the loaded driver must be given it.
 namespace DriverConnectionString {
 
-// The port FreeTDS connects to when the server value names none: on Linux it
-// has no default of its own that reaches SQL Server.
-inline constexpr const char* kDefaultPort = "1433";
-
-// The server value with ",1433" added when it names neither a port
+// The server value completed with the port the platform's driver needs
+// (server_port.cpp): on Linux ",1433" when it names neither a port
 // ("HOST,PORT") nor an instance ("HOST\NAME", found through the browser).
 std::string serverWithPort(const std::string& server);
 
 // Re-writes the standard-form string for a driver of the dialect, the
 // server value completed by serverWithPort, every value reaching the driver
-// and the driver manager exactly. Throws DatabaseError (kFail) for a value
-// that cannot be carried, before anything is sent anywhere.
+// and the driver manager exactly; where the dialect is Unknown, only in a
+// form that both dialects read alike. Throws DatabaseError (kValueNotCarried)
+// for a value that cannot be carried, before anything is sent anywhere.
 std::string forDriver(const std::string& standardForm, BraceDialect dialect);
+
+// The same for the driver of that kind; FreeTDS is also told the protocol
+// version (TDS 7.4, the one its own guess tries first with SQL Server).
+std::string forDriver(const std::string& standardForm, const DriverKind& driver);
 
 } // namespace DriverConnectionString
