@@ -186,6 +186,7 @@ private:
     void leaveTaskbar();
     void reportServerError(std::int32_t number);
     void guarded(const std::function<void()>& body);
+    bool listCanBeSent();
 
     // The slot check of one tick: whether a backup slot is due now.
     bool slotDue(const LocalDateTime& now);

@@ -45,11 +45,30 @@ void Form1::guarded(const std::function<void()>& body)
     reportServerError(number);
 }
 
+// An entry that holds a NUL (only a hand-edited settings file can put one
+// there) would reach the server cut short at it, naming another database
+// than the list shows: it is refused, before anything is sent.
+bool Form1::listCanBeSent()
+{
+    for (std::size_t i = 0; i < Combo1.listCount(); ++i) {
+        const std::string entry = Combo1.list(i);
+        const std::size_t nul = entry.find('\0');
+        if (nul == std::string::npos)
+            continue;
+        msgBox("数据库列表第" + std::to_string(i + 1) + "项(“" + entry.substr(0, nul)
+               + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。");
+        return false;
+    }
+    return true;
+}
+
 // Looks every listed database up on the server; dbOkCount ends as the number
 // of entries found after the last missing one.
 void Form1::bd()
 {
     odb();
+    if (!listCanBeSent())
+        return;
     guarded([this] {
         auto connection = m_services.dataAccess.createConnection();
         connection->Open(connectionString(), {}, {}, -1);
