@@ -87,77 +87,130 @@ void holdToSilenceLimit(int fd, std::chrono::seconds silence)
     ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &timeoutMs, sizeof timeoutMs);
 }
 
+// One thread for the whole program watches every attempt under way: a
+// thread of its own for each connection would cost more than a login on
+// loopback.
+class Watcher final {
+public:
+    struct Attempt {
+        std::chrono::steady_clock::time_point deadline;
+        std::set<ino_t> before;
+        bool expired = false;
+    };
+
+    static Watcher& instance()
+    {
+        static Watcher watcher;
+        return watcher;
+    }
+
+    ~Watcher()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    void arm(Attempt& attempt)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { run(); });
+            m_armed.push_back(&attempt);
+        }
+        m_wake.notify_all();
+    }
+
+    // Once this returns the watcher no longer touches the attempt, nor any
+    // socket on its behalf: it ends connections only while holding the lock.
+    bool disarm(Attempt& attempt)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_armed.erase(std::remove(m_armed.begin(), m_armed.end(), &attempt), m_armed.end());
+        return attempt.expired;
+    }
+
+private:
+    Watcher() = default;
+
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_quit) {
+            const auto now = std::chrono::steady_clock::now();
+            auto next = std::chrono::steady_clock::time_point::max();
+            for (Attempt* attempt : m_armed) {
+                if (!attempt->expired && attempt->deadline <= now)
+                    attempt->expired = true;
+                // The driver may try another address of the host after each
+                // failure: an expired attempt is looked at again shortly.
+                next = std::min(next, attempt->expired ? now + std::chrono::milliseconds(50) : attempt->deadline);
+                if (attempt->expired)
+                    endNewConnections(*attempt);
+            }
+            if (next == std::chrono::steady_clock::time_point::max())
+                m_wake.wait(lock);
+            else
+                m_wake.wait_until(lock, next);
+        }
+    }
+
+    static void endNewConnections(const Attempt& attempt)
+    {
+        for (const Socket& socket : tcpConnections()) {
+            if (attempt.before.count(socket.inode) == 0 && stillThere(socket))
+                ::shutdown(socket.fd, SHUT_RDWR);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<Attempt*> m_armed;
+    bool m_quit = false;
+    std::thread m_thread;
+};
+
 } // namespace
 
 struct DriverLinkWatch::State {
     LinkTimeouts timeouts;
-    std::set<ino_t> before;
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stop = false;
-    std::atomic<bool> expired{false};
-    std::thread thread;
-
-    std::vector<Socket> newConnections() const
-    {
-        std::vector<Socket> fresh;
-        for (const Socket& socket : tcpConnections()) {
-            if (before.count(socket.inode) == 0)
-                fresh.push_back(socket);
-        }
-        return fresh;
-    }
-
-    void watch()
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        const auto deadline = std::chrono::steady_clock::now() + timeouts.connect;
-        if (wake.wait_until(lock, deadline, [this] { return stop; }))
-            return;
-        expired = true;
-        // The driver may try another address of the host after each failure.
-        while (!stop) {
-            lock.unlock();
-            for (const Socket& socket : newConnections()) {
-                if (stillThere(socket))
-                    ::shutdown(socket.fd, SHUT_RDWR);
-            }
-            lock.lock();
-            wake.wait_for(lock, std::chrono::milliseconds(50), [this] { return stop; });
-        }
-    }
-
-    void end()
-    {
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            stop = true;
-        }
-        wake.notify_all();
-        if (thread.joinable())
-            thread.join();
-    }
+    Watcher::Attempt attempt;
+    bool armed = false;
+    bool expired = false;
 };
 
 DriverLinkWatch::DriverLinkWatch(const LinkTimeouts& timeouts) : m_state(std::make_unique<State>())
 {
     m_state->timeouts = timeouts;
     for (const Socket& socket : tcpConnections())
-        m_state->before.insert(socket.inode);
-    m_state->thread = std::thread([state = m_state.get()] { state->watch(); });
+        m_state->attempt.before.insert(socket.inode);
+    m_state->attempt.deadline = std::chrono::steady_clock::now() + timeouts.connect;
+    Watcher::instance().arm(m_state->attempt);
+    m_state->armed = true;
 }
 
 DriverLinkWatch::~DriverLinkWatch()
 {
-    m_state->end();
+    if (m_state->armed)
+        Watcher::instance().disarm(m_state->attempt);
 }
 
 void DriverLinkWatch::attemptReturned(bool connected)
 {
-    m_state->end();
-    if (!connected || expired())
+    if (m_state->armed) {
+        m_state->expired = Watcher::instance().disarm(m_state->attempt);
+        m_state->armed = false;
+    }
+    if (!connected || m_state->expired)
         return;
-    for (const Socket& socket : m_state->newConnections()) {
+    for (const Socket& socket : tcpConnections()) {
+        if (m_state->attempt.before.count(socket.inode) != 0)
+            continue;
         sockaddr_storage peer{};
         socklen_t length = sizeof peer;
         if (::getpeername(socket.fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0)
