@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-zenhei
   xvfb xauth
   python3 python3-tds
+  iproute2
 )
 
 missing=()
