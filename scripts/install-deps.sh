@@ -10,6 +10,8 @@ packages=(
   libgtest-dev googletest
   fonts-wqy-zenhei
   xvfb xauth
+  qt6-base-private-dev
+  dbus-daemon openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
   python3 python3-tds
   iproute2
 )

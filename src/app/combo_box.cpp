@@ -1,14 +1,22 @@
 #include "app/combo_box.h"
 
+#include <algorithm>
+
 void ComboBox::setText(std::string text)
 {
-    setCaption(std::move(text));
+    const auto found = std::find(m_items.begin(), m_items.end(), text);
+    showText(std::move(text), found == m_items.end() ? -1 : static_cast<long>(found - m_items.begin()));
 }
 
 void ComboBox::typeText(std::string text)
 {
-    const bool indexChanged = m_listIndex != -1;
-    m_listIndex = -1;
+    showText(std::move(text), -1);
+}
+
+void ComboBox::showText(std::string text, long index)
+{
+    const bool indexChanged = m_listIndex != index;
+    m_listIndex = index;
     if (text != caption())
         setCaption(std::move(text));
     else if (indexChanged)

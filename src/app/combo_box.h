@@ -12,7 +12,9 @@ public:
     ComboBox(std::string name, TwipsRect rect) : Control(std::move(name), ControlKind::ComboBox, {}, rect) {}
 
     const std::string& text() const { return caption(); }
-    // The program sets the text part; no entry becomes selected by it.
+    // The program sets the text part. The first entry equal to it becomes
+    // the selected one, and none when no entry is: the handlers decide by
+    // the selection, which must name what the box shows.
     void setText(std::string text);
     // The operator typed into the text part: no entry is selected any more.
     void typeText(std::string text);
@@ -33,6 +35,9 @@ public:
     Signal<> itemsChanged;
 
 private:
+    // Shows the text with the entry at index (or none) selected.
+    void showText(std::string text, long index);
+
     std::vector<std::string> m_items;
     long m_listIndex = -1;
 };

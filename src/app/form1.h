@@ -165,6 +165,13 @@ public:
     void Command5_Click(); // "托盘"
     void Form_MouseMove(int button, int shift, float x, float y);
     void mnuChange_Click();
+    // The tray reports a mouse event of its icon: it reaches Form_MouseMove
+    // as mouse movement whose horizontal position, in pixels, is the code.
+    void TrayNotified(int messageCode);
+    // An item was chosen from a menu the tray shows by itself (a
+    // StatusNotifier host's): it runs as a choice from mnuPopUp would, under
+    // the tray callback's busy flag.
+    void TrayMenuChosen(const std::string& item);
 
     // --- About box and links. ---
     void autob_Click();
@@ -184,9 +191,16 @@ private:
     void switchRunState(bool running);
     void centre();
     void leaveTaskbar();
-    void reportServerError(std::int32_t number);
-    void guarded(const std::function<void()>& body);
-    bool listCanBeSent();
+    // Runs a tray-menu item's handler; separators and unknown names do nothing.
+    void runTrayMenuItem(const std::string& item);
+    void reportServerError(std::int32_t number, bool unattended);
+    // Who waits for the report decides how many boxes may stand open:
+    // an operator's click may always show one, a scheduled run only when no
+    // other failure box is open.
+    enum class Caller { Operator, Schedule };
+    void guarded(Caller caller, const std::function<void()>& body);
+    void reportFailure(const std::string& text, bool unattended);
+    bool listCanBeSent(Caller caller);
 
     // The slot check of one tick: whether a backup slot is due now.
     bool slotDue(const LocalDateTime& now);
@@ -216,6 +230,8 @@ private:
     // The wall-clock second of the previous tick since the timer was enabled.
     std::optional<std::int64_t> m_previousTick;
     bool m_runInProgress = false;
+    // A server-error box is open (its nested event loop still runs the ticks).
+    bool m_failureBoxOpen = false;
     // The dated folder of the time-slot run under way, named once at its tick.
     std::string m_hourFolder;
 };

@@ -9,9 +9,9 @@
 void Form1::Commandth()
 {
     const LocalDateTime now = m_services.clock.now();
-    if (!slotDue(now) || !listCanBeSent())
+    if (!slotDue(now) || !listCanBeSent(Caller::Schedule))
         return;
-    guarded([&] {
+    guarded(Caller::Schedule, [&] {
         RunScope run(m_runInProgress);
         odb();
         CreateDir();
@@ -23,7 +23,7 @@ void Form1::Commandth()
                        }
                        // Where no trash takes the old file, it waits beside
                        // the new one until the new backup has succeeded.
-                       if (m_services.shell.moveToTrash(bakFile))
+                       if (m_services.shell.moveToTrash(bakFile, Text5.text()))
                            return std::nullopt;
                        return moveAside(bakFile, now);
                    });

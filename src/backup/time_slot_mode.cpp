@@ -10,9 +10,9 @@
 void Form1::Commandcopy()
 {
     const LocalDateTime now = m_services.clock.now();
-    if (!slotDue(now) || !listCanBeSent())
+    if (!slotDue(now) || !listCanBeSent(Caller::Schedule))
         return;
-    guarded([&] {
+    guarded(Caller::Schedule, [&] {
         RunScope run(m_runInProgress);
         // Named once: a run that crosses the top of an hour still writes
         // every file into the folder it made.
@@ -21,7 +21,7 @@ void Form1::Commandcopy()
         const std::string datedFolder = Text5.text() + m_hourFolder;
         std::optional<std::string> previous;
         if (m_services.shell.folderHoldsFile(datedFolder + kPathSeparator)) {
-            if (!m_services.shell.moveToTrash(datedFolder))
+            if (!m_services.shell.moveToTrash(datedFolder, Text5.text()))
                 previous = moveAside(datedFolder, now);
         }
         CreateDirr();

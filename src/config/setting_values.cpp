@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "text/letter_case.h"
 
@@ -22,17 +23,17 @@ std::string trimBlanks(const std::string& text)
 
 namespace SettingValues {
 
-std::optional<std::int16_t> parseCount(const std::string& text)
+std::optional<std::int32_t> parseCount(const std::string& text)
 {
     std::string digits = trimBlanks(text);
     if (!digits.empty() && digits.front() == '+')
         digits.erase(0, 1);
     if (digits.empty())
         return std::nullopt;
-    std::int16_t value = 0;
+    std::int32_t value = 0;
     const char* end = digits.data() + digits.size();
     const auto [ptr, ec] = std::from_chars(digits.data(), end, value, 10);
-    if (ec != std::errc() || ptr != end)
+    if (ec != std::errc() || ptr != end || value < std::numeric_limits<std::int16_t>::min())
         return std::nullopt;
     return value;
 }

@@ -1,5 +1,7 @@
 #include "config/settings_codec.h"
 
+#include <cstdint>
+
 #include "config/line_reader.h"
 #include "config/setting_values.h"
 #include "platform/text_encoding.h"
@@ -11,6 +13,10 @@ const char* const kListHeader = "------需备份列表------";
 const char* const kListEnd = "请勿修改";
 const char* const kFolderHeader = "-------备份位置-------";
 const char* const kSystemHeader = "-------系统配置-------";
+// Up to this count a file that ends inside the names repeats the last name
+// read, as it always has; a longer list must be in the file line by line, so
+// that one bad count line never appends billions of entries.
+constexpr std::int32_t kLongestShortList = 32767;
 
 const char* trueFalse(bool value)
 {
@@ -68,6 +74,17 @@ public:
     // one kept at the end of the file.
     bool fresh() const { return m_fresh; }
     int lineNumber() const { return m_lineNumber; }
+    // Whether at least that many lines are left to read.
+    bool holdsLines(std::int32_t count) const
+    {
+        LineReader rest = m_lines;
+        for (std::int32_t k = 0; k < count; ++k) {
+            if (rest.atEnd())
+                return false;
+            rest.next();
+        }
+        return true;
+    }
 
 private:
     LineReader m_lines;
@@ -155,8 +172,10 @@ SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
         const auto count = SettingValues::parseCount(file.buffer());
         if (!count)
             return stop("数据库数量" + shown(file.buffer()) + "不是有效的整数");
+        if (*count > kLongestShortList && !file.holdsLines(*count))
+            return stop("数据库数量" + shown(file.buffer()) + "超过文件中的行数");
         std::string entry;
-        for (int k = 1; k <= *count; ++k) {
+        for (std::int64_t k = 1; k <= *count; ++k) {
             file.readInto(entry);
             s.databases.push_back(entry);
         }

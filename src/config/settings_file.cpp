@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "config/settings_codec.h"
 #include "platform/file_io.h"
+#include "platform/text_encoding.h"
 
 // "保存配置"
 void Form1::Command6_Click()
@@ -25,6 +26,11 @@ void Form1::SaveSet(const std::string& path)
     settings.slot1 = Text8.text();
     settings.slot2 = Text7.text();
     settings.slot3 = Text6.text();
+    // Without the GBK converter the file could only be written wrong.
+    if (const std::string missing = m_services.encoding.missingConverter(); !missing.empty()) {
+        msgBox("保存失败!系统无法打开GBK字符转换器(" + missing + "),配置文件 " + path + " 未被改动。");
+        return;
+    }
     const SettingsCodec::Written file = SettingsCodec(m_services.encoding).write(settings);
 
     try {
@@ -45,6 +51,12 @@ void Form1::SaveSet(const std::string& path)
 
 void Form1::OpenSet(const std::string& path)
 {
+    // Without the GBK converter nothing in the file can be read right: the
+    // window keeps its design values, and the operator learns why once.
+    if (const std::string missing = m_services.encoding.missingConverter(); !missing.empty()) {
+        msgBox("系统无法打开GBK字符转换器(" + missing + "),无法读取或保存配置文件 " + path + " 。程序使用默认设置。");
+        return;
+    }
     if (!m_services.files.isRegularFile(path))
         return;
     std::string bytes;

@@ -21,14 +21,30 @@ std::string Form1::connectionString() const
     return ConnectionString::build(sqlServer, masterDb, sqlUser, sqlPwd);
 }
 
-void Form1::reportServerError(std::int32_t number)
+void Form1::reportServerError(std::int32_t number, bool unattended)
 {
-    msgBox(ServerErrorReport::message(number));
+    reportFailure(ServerErrorReport::message(number), unattended);
+}
+
+void Form1::reportFailure(const std::string& text, bool unattended)
+{
+    // Ticks go on while a box is open: every failing slot of an unattended
+    // night would open one more box inside the last, each a nested event
+    // loop on the same stack. The open one already calls the operator.
+    if (unattended && m_failureBoxOpen) {
+        std::cerr << "ondrel: a failure box is already open; this failure shows no second one\n";
+        return;
+    }
+    const bool outer = !m_failureBoxOpen;
+    m_failureBoxOpen = true;
+    msgBox(text);
+    if (outer)
+        m_failureBoxOpen = false;
 }
 
 // Runs one server method's guarded stretch: any failure abandons the rest of
 // it and ends in the server-error report; the method then returns normally.
-void Form1::guarded(const std::function<void()>& body)
+void Form1::guarded(Caller caller, const std::function<void()>& body)
 {
     std::int32_t number = 0;
     try {
@@ -42,21 +58,22 @@ void Form1::guarded(const std::function<void()>& body)
         std::cerr << "ondrel: internal failure: " << error.what() << '\n';
         number = ServerErrorReport::kInternalError;
     }
-    reportServerError(number);
+    reportServerError(number, caller == Caller::Schedule);
 }
 
 // An entry that holds a NUL (only a hand-edited settings file can put one
 // there) would reach the server cut short at it, naming another database
 // than the list shows: it is refused, before anything is sent.
-bool Form1::listCanBeSent()
+bool Form1::listCanBeSent(Caller caller)
 {
     for (std::size_t i = 0; i < Combo1.listCount(); ++i) {
         const std::string entry = Combo1.list(i);
         const std::size_t nul = entry.find('\0');
         if (nul == std::string::npos)
             continue;
-        msgBox("数据库列表第" + std::to_string(i + 1) + "项(“" + entry.substr(0, nul)
-               + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。");
+        reportFailure("数据库列表第" + std::to_string(i + 1) + "项(“" + entry.substr(0, nul)
+                          + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。",
+                      caller == Caller::Schedule);
         return false;
     }
     return true;
@@ -67,9 +84,9 @@ bool Form1::listCanBeSent()
 void Form1::bd()
 {
     odb();
-    if (!listCanBeSent())
+    if (!listCanBeSent(Caller::Operator))
         return;
-    guarded([this] {
+    guarded(Caller::Operator, [this] {
         auto connection = m_services.dataAccess.createConnection();
         connection->Open(connectionString(), {}, {}, -1);
         auto recordset = m_services.dataAccess.createRecordset();

@@ -17,8 +17,11 @@ public:
     // Failures are not reported: the server notices a missing folder.
     virtual void makeSureDirectoryPathExists(const std::string& path) = 0;
     // Moves a file or a whole folder into the desktop's trash. False when no
-    // trash could take it; the item is then where it was.
-    virtual bool moveToTrash(const std::string& path) = 0;
+    // trash could take it; the item is then where it was. The program's old
+    // backups (NAME.bak and the dated folders, named with backupFolder as
+    // prefix) are kept within a bound there, oldest gone first, and one too
+    // large for it is refused.
+    virtual bool moveToTrash(const std::string& path, const std::string& backupFolder) = 0;
     // Renames within one file system. False when it failed.
     virtual bool rename(const std::string& from, const std::string& to) = 0;
     // Removes a file, or a folder with everything in it. False when it failed.

@@ -6,6 +6,22 @@
 #include "platform/tray_service.h"
 #include "platform/window_system.h"
 
+namespace {
+
+// Holds the tray callback's busy flag for one event, also when a handler fails.
+class BusyScope final {
+public:
+    explicit BusyScope(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~BusyScope() { m_busy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& m_busy;
+};
+
+} // namespace
+
 void Form1::centre()
 {
     const WindowSystem& screen = m_services.windowSystem;
@@ -54,17 +70,36 @@ void Form1::Form_MouseMove(int, int, float x, float)
     tray.lastMessage = static_cast<std::int32_t>(std::lround(x / m_services.windowSystem.twipsPerPixelX()));
     if (tray.busy)
         return;
-    tray.busy = true;
+    const BusyScope busy(tray.busy);
     if (tray.lastMessage == NotifyIconData::kLeftDoubleClick) {
         Show();
         Command5.setEnabled(true);
         mnuChange.setCaption("隐藏托盘");
     } else if (tray.lastMessage == NotifyIconData::kRightButtonUp) {
-        const std::string chosen = m_services.windowSystem.popupMenu();
-        if (MenuItem* item = mnuPopUp.find(chosen); item && !item->isSeparator())
-            item->clicked.emit();
+        runTrayMenuItem(m_services.windowSystem.popupMenu());
     }
-    tray.busy = false;
+}
+
+void Form1::TrayNotified(int messageCode)
+{
+    // One scale both ways: the code comes back whatever the screen's density.
+    Form_MouseMove(0, 0, static_cast<float>(messageCode) * m_services.windowSystem.twipsPerPixelX(), 0);
+}
+
+void Form1::TrayMenuChosen(const std::string& item)
+{
+    // While an earlier tray event is still being handled (its About box is
+    // open, say), a choice is dropped as the tray callback drops events.
+    if (tray.busy)
+        return;
+    const BusyScope busy(tray.busy);
+    runTrayMenuItem(item);
+}
+
+void Form1::runTrayMenuItem(const std::string& item)
+{
+    if (MenuItem* chosen = mnuPopUp.find(item); chosen && !chosen->isSeparator() && chosen->enabled())
+        chosen->clicked.emit();
 }
 
 void Form1::mnuChange_Click()

@@ -22,9 +22,12 @@
 // test of the real road hands in the ODBC data access instead.
 class FormHarness final {
 public:
-    explicit FormHarness(DataAccess* dataAccess = nullptr)
+    // The GBK service is the real one; another code page name stands for a
+    // system that lacks the converter.
+    explicit FormHarness(DataAccess* dataAccess = nullptr, const std::string& gbkCodePage = "GBK")
         : shell(temp.path() / "trash")
         , executable(temp.path().string(), "ondrel")
+        , encoding(gbkCodePage)
         , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem,
                 dataAccess ? *dataAccess : fakeDb})
     {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/posix/freedesktop_trash.h"
 #include "platform/posix/posix_shell.h"
 
 // The real file system, with a trash of the test's own: items moved to the
@@ -12,11 +14,13 @@ class TestShell final : public PosixShell {
 public:
     explicit TestShell(std::filesystem::path trashFolder) : m_trash(std::move(trashFolder)) {}
 
-    bool moveToTrash(const std::string& path) override
+    bool moveToTrash(const std::string& path, const std::string& backupFolder) override
     {
         trashRequests.push_back(path);
         if (!trashWorks)
             return false;
+        if (freedesktopTrash)
+            return FreedesktopTrash(*freedesktopTrash).moveIn(path, FreedesktopTrash::backupsNamedWith(backupFolder));
         std::filesystem::create_directories(m_trash);
         std::filesystem::path target = m_trash / std::filesystem::path(path).filename();
         for (int n = 2; std::filesystem::exists(target); ++n)
@@ -45,6 +49,8 @@ public:
     }
 
     bool trashWorks = true;
+    // Where set, the desktop's trash in these places stands in for the test's.
+    std::optional<FreedesktopTrash::Places> freedesktopTrash;
     bool renameWorks = true;
     std::vector<std::string> trashRequests;
 

@@ -185,7 +185,8 @@ TEST_P(Trash, landsInTheFreedesktopPlace)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     QtShell shell;
-    const bool moved = shell.moveToTrash(QFile::encodeName(item).toStdString());
+    const bool moved = shell.moveToTrash(QFile::encodeName(item).toStdString(),
+                                         QFile::encodeName(root.filePath(QStringLiteral("backups/"))).toStdString());
     QDir::setCurrent(previousCurrent);
 
     EXPECT_TRUE(moved);

@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QTimer>
+#include <QtGui/private/qguiapplication_p.h>
 #include <functional>
 
 #include "platform/qt/qt_message_box.h"
@@ -69,6 +70,46 @@ TEST_P(ExitPaths, endTheProgramAndRemoveTheTrayIcon)
 
 INSTANTIATE_TEST_SUITE_P(Window, ExitPaths, ::testing::ValuesIn(kExitPaths),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// A session manager asks to commit data (and to save the session's state)
+// at every session save and at a logout the user may still cancel: the
+// program goes on, in the tray or shown, with its schedule.
+TEST(ExitPaths, aSessionSaveOrACancellableLogoutDoesNotEndTheProgram)
+{
+    for (bool hidden : {false, true}) {
+        WindowHarness w;
+        w.h.form.Form_Load();
+        w.start();
+        w.h.form.iconm();
+        if (hidden)
+            QTest::mouseClick(w.widget("Command5"), Qt::LeftButton);
+        w.h.form.Timer1.setEnabled(true);
+
+        struct {
+            bool unloaded = true;
+            bool icon = false;
+            bool ticking = false;
+            bool shown = false;
+        } after;
+        const int result = runUntilExit([&] {
+            // As Qt's session management delivers them from the session manager.
+            QGuiApplicationPrivate::instance()->commitData();
+            QGuiApplicationPrivate::instance()->saveState();
+            // Looked at inside the loop, once it has had the chance to end:
+            // leaving the loop itself quits.
+            QTimer::singleShot(0, [&] {
+                after = {w.h.form.unloaded(), w.h.tray.icon.has_value(), w.h.form.Timer1.enabled(),
+                         w.window.isVisible()};
+                QCoreApplication::exit(7);
+            });
+        });
+        EXPECT_EQ(result, 7) << "hidden " << hidden;
+        EXPECT_FALSE(after.unloaded);
+        EXPECT_TRUE(after.icon);
+        EXPECT_TRUE(after.ticking);
+        EXPECT_EQ(after.shown, !hidden);
+    }
+}
 
 TEST(ExitPaths, closingABoxWhileTheWindowIsInTheTrayDoesNotEndTheProgram)
 {

@@ -204,6 +204,30 @@ TEST(Window, choosingFromTheListSelectsTheModelsEntry)
     EXPECT_EQ(combo->currentText(), QStringLiteral("sales"));
 }
 
+// Picked A, typed C and pressed "Add": the box shows C, so "D" removes C.
+TEST(Window, dAfterAddRemovesTheEntryTheBoxShows)
+{
+    WindowHarness w;
+    w.start();
+    w.h.form.Combo1.addItem("A");
+    w.h.form.Combo1.addItem("B");
+    auto* combo = w.widget<QComboBox>("Combo1");
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    ASSERT_EQ(w.h.form.Combo1.listIndex(), 0);
+    auto* name = w.widget<QLineEdit>("Text4");
+    name->setFocus();
+    QTest::keyClicks(name, "C");
+    QTest::mouseClick(w.widget("Command2"), Qt::LeftButton);
+    EXPECT_EQ(combo->currentIndex(), 2);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("C"));
+    QTest::mouseClick(w.widget("Command3"), Qt::LeftButton);
+    EXPECT_EQ(w.h.form.Combo1.items(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("A"));
+}
+
 TEST(Window, listChangesOfTheModelRefillTheComboBox)
 {
     WindowHarness w;

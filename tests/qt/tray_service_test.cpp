@@ -141,6 +141,31 @@ TEST(QtTray, doubleClickBringsTheWindowBack)
     EXPECT_EQ(t.form.mnuChange.caption(), "隐藏托盘");
 }
 
+// The tray's code goes into twips and back out with the same scale: on a
+// screen of another density than the one the window was built on, the
+// icon still answers.
+TEST(QtTray, doubleClickIsRecognisedOnEveryScreen)
+{
+    TrayWindow t;
+    t.windowSystem.twipsPerPixel = 10;
+    t.form.Command5_Click();
+    t.activate(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(t.form.tray.lastMessage, 515);
+    EXPECT_TRUE(t.form.visible());
+}
+
+// Without a StatusNotifier host the icon sits in an XEmbed tray (or none):
+// it exports no menu of its own, the window opens its menu on a right click.
+TEST(QtTray, anIconOutsideAStatusNotifierHostHasNoMenuOfItsOwn)
+{
+    TrayWindow t;
+    t.tray.setMenu(t.form.mnuPopUp, [](const std::string&) {});
+    t.form.Command5_Click();
+    EXPECT_FALSE(t.tray.shownByStatusNotifierHost(Tray::kWindowHandle, Tray::kIconId));
+    EXPECT_EQ(t.tray.hostMenu(Tray::kWindowHandle, Tray::kIconId), nullptr);
+    EXPECT_EQ(t.tray.icon(Tray::kWindowHandle, Tray::kIconId)->contextMenu(), nullptr);
+}
+
 TEST(QtTray, contextRequestOpensTheTrayMenu)
 {
     TrayWindow t;

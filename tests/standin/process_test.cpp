@@ -22,8 +22,9 @@ TEST_P(HelpText, ListsTheSwitch) {
 
 INSTANTIATE_TEST_SUITE_P(Standin, HelpText,
                          ::testing::Values("--port", "--login", "--database", "--statement-log", "--backup-dir",
-                                           "--inspect", "--help", "--slow-backup", "--drop-connection-on",
-                                           "--never-answer-prelogin", "--never-answer-login", "--listen", "--refuse-logins-for", "--refuse-logins",
+                                           "--drive", "--inspect", "--help", "--slow-backup", "--drop-connection-on",
+                                           "--never-answer-prelogin", "--never-answer-login", "--listen",
+                                           "--refuse-logins-for", "--refuse-logins",
                                            "--disk-space", "--disk-full"));
 
 TEST(StandinProcess, RefusesUnknownSwitchesAndMissingLogins) {

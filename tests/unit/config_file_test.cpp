@@ -49,6 +49,41 @@ TEST_F(ConfigFileTest, saveWritesTheControlsAndConfirms)
     EXPECT_EQ(h.messages.boxes[0].style, 0);
 }
 
+// A system whose C library cannot open the GBK converter: the program
+// starts with the design values and says why once; a save says it failed
+// and leaves the file as it was.
+TEST_F(ConfigFileTest, withoutTheGbkConverterTheWindowStartsWithItsDesignValues)
+{
+    FormHarness bare(nullptr, "NO-SUCH-CODE-PAGE");
+    const std::string missing = bare.encoding.missingConverter();
+    ASSERT_NE(missing.find("NO-SUCH-CODE-PAGE"), std::string::npos) << missing;
+    writeBytes(bare.temp.path() / "ondrel.ini", kWorkedExample);
+
+    Form1& f = bare.form;
+    f.Form_Load();
+    EXPECT_EQ(f.masterDb, "master");
+    EXPECT_EQ(f.dbOkCount, "0");
+    EXPECT_EQ(f.setFile, (bare.temp.path() / "ondrel.ini").string());
+    EXPECT_EQ(f.Text1.text(), "127.0.0.1");
+    EXPECT_EQ(f.Combo1.listCount(), 0u);
+    EXPECT_TRUE(f.Option1.value());
+    ASSERT_EQ(bare.messages.boxes.size(), 1u);
+    EXPECT_EQ(bare.messages.boxes[0].title, "提示");
+    EXPECT_NE(bare.messages.boxes[0].text.find(missing), std::string::npos) << bare.messages.boxes[0].text;
+
+    f.Text1.setText("10.0.0.1");
+    f.Command6.click();
+    ASSERT_EQ(bare.messages.boxes.size(), 2u);
+    EXPECT_EQ(bare.messages.boxes[1].text.rfind("保存失败!", 0), 0u) << bare.messages.boxes[1].text;
+    EXPECT_NE(bare.messages.boxes[1].text.find(missing), std::string::npos);
+    EXPECT_EQ(readBytes(f.setFile), kWorkedExample);
+
+    // The tray's tip is plain ASCII and needs no converter.
+    f.Command5.click();
+    ASSERT_TRUE(bare.tray.icon.has_value());
+    EXPECT_EQ(bare.encoding.gbkToUtf8(bare.tray.icon->szTip.data()), "ondrel.cn'Ondrel");
+}
+
 TEST_F(ConfigFileTest, chineseTextComesBackAtTheNextStart)
 {
     h.form.Combo1.addItem("中文库");
@@ -184,7 +219,7 @@ TEST_F(ConfigFileTest, startAppliesWhatWasRead)
     EXPECT_EQ(f.Text3.text(), "");
     EXPECT_EQ(f.Combo1.items(), (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(f.Combo1.text(), "b");
-    EXPECT_EQ(f.Combo1.listIndex(), -1);
+    EXPECT_EQ(f.Combo1.listIndex(), 0) << "the box shows the first entry, so \"D\" removes that one";
     EXPECT_EQ(f.Text5.text(), " ") << "an empty line leaves the initial value";
     EXPECT_FALSE(f.Option1.value());
     EXPECT_TRUE(f.Option2.value());

@@ -83,6 +83,86 @@ INSTANTIATE_TEST_SUITE_P(Cases, RemoveByTextTest,
                                            RemoveByText{{"A", "B"}, "a", {"A", "B"}, "a"},
                                            RemoveByText{{}, "A", {}, "A"}));
 
+// One operator sequence on the list: "add X" types X into "数据库" and
+// presses "Add", "pick N" chooses entry N from the drop-down list, "type X"
+// types X into the list's box, "D" presses "D".
+struct ListSequence {
+    const char* name;
+    Items before;
+    std::vector<std::string> steps;
+    Items after;
+    std::string shown;
+    long selected;
+};
+
+void PrintTo(const ListSequence& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ListSequenceTest : public ::testing::TestWithParam<ListSequence> {};
+
+// "D" removes what the box shows: a text the program puts into the box
+// selects the first entry equal to it, or none.
+TEST_P(ListSequenceTest, dRemovesWhatTheBoxShows)
+{
+    const ListSequence& c = GetParam();
+    FormHarness h;
+    ComboBox& list = h.form.Combo1;
+    for (const std::string& item : c.before)
+        list.addItem(item);
+    for (const std::string& step : c.steps) {
+        if (step.rfind("add ", 0) == 0) {
+            h.form.Text4.setText(step.substr(4));
+            h.form.Command2.click();
+        } else if (step.rfind("pick ", 0) == 0) {
+            list.setListIndex(std::stol(step.substr(5)));
+        } else if (step.rfind("type ", 0) == 0) {
+            list.typeText(step.substr(5));
+        } else {
+            ASSERT_EQ(step, "D");
+            h.form.Command3.click();
+        }
+    }
+    EXPECT_EQ(list.items(), c.after);
+    EXPECT_EQ(list.text(), c.shown);
+    EXPECT_EQ(list.listIndex(), c.selected);
+    EXPECT_TRUE(h.messages.boxes.empty());
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListSequenceTest,
+    ::testing::Values(
+        ListSequence{"pickAddD", {"A", "B"}, {"pick 0", "add C", "D"}, {"A", "B"}, "A", 0},
+        ListSequence{"pickAddDD", {"A", "B"}, {"pick 0", "add C", "D", "D"}, {"B"}, "B", 0},
+        ListSequence{"addTwiceD", {}, {"add A", "add B", "D"}, {"A"}, "A", 0},
+        ListSequence{"addADuplicateSelectsTheFirstEqual", {"A", "B"}, {"pick 1", "add A"}, {"A", "B", "A"}, "A", 0},
+        ListSequence{"addADuplicateThenD", {"A", "B"}, {"pick 1", "add A", "D"}, {"B", "A"}, "B", 0},
+        ListSequence{"pickTypeUnknownD", {"A", "B"}, {"pick 0", "type Z", "D"}, {"A", "B"}, "Z", -1},
+        ListSequence{"pickAddTypeD", {"A", "B"}, {"pick 0", "add C", "type B", "D"}, {"A", "C"}, "A", 0},
+        ListSequence{"pickLastD", {"A", "B", "A"}, {"pick 2", "D"}, {"A", "B"}, "A", 0},
+        ListSequence{"dUntilEmpty", {"A"}, {"add B", "D", "D", "D"}, {}, "", -1}),
+    [](const ::testing::TestParamInfo<ListSequence>& param) { return std::string(param.param.name); });
+// clang-format on
+
+TEST_F(JobEditing, aTextSetByTheProgramSelectsTheFirstEqualEntryOrNone)
+{
+    fill({"A", "B", "A"});
+    int changes = 0;
+    f.Combo1.changed.connect([&changes] { ++changes; });
+    f.Combo1.setText("A");
+    EXPECT_EQ(f.Combo1.listIndex(), 0);
+    EXPECT_EQ(changes, 1);
+    f.Combo1.setListIndex(2);
+    changes = 0;
+    f.Combo1.setText("A");
+    EXPECT_EQ(f.Combo1.listIndex(), 0) << "the same text still moves the selection to the first equal entry";
+    EXPECT_EQ(changes, 1);
+    f.Combo1.setText("a");
+    EXPECT_EQ(f.Combo1.listIndex(), -1) << "comparisons are exact";
+}
+
 TEST_F(JobEditing, typingIntoTheBoxDropsTheSelection)
 {
     fill({"A", "B"});

@@ -261,6 +261,43 @@ TEST_F(Schedule, ticksGoOnWhileAFailureBoxIsOpen)
     EXPECT_EQ(statements(), std::vector<std::string>{statement("sales", folder + "sales.bak")});
 }
 
+// An unattended week of failing slots must not stack one box inside the
+// other (each a nested event loop) until the stack runs out: the open box
+// already calls the operator, later failures show none, and the schedule
+// goes on in both modes.
+TEST_F(Schedule, aRunFailingWhileAFailureBoxIsOpenShowsNoSecondBox)
+{
+    list({"sales"});
+    h.fakeDb.openFailure = DatabaseError::kAuthFailed;
+    int nested = 0;
+    h.messages.whileOpen = [&](const RecordingMessageBox::Box&) {
+        if (++nested > 1)
+            return;
+        for (int hour : {18, 3}) {
+            h.clock.set(hour, 0, 0);
+            f.Timer1_Timer();
+        }
+        f.Option2.setValue(true);
+        h.clock.set(12, 0, 0);
+        h.clock.advanceSeconds(86400);
+        f.Timer1_Timer();
+        h.fakeDb.openFailure.reset();
+        h.clock.set(18, 0, 0);
+        f.Timer1_Timer();
+    };
+    tick(60);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(h.messages.texts(), std::vector<std::string>{"登录帐号或密码失败!-2147217843"});
+    ASSERT_EQ(statements().size(), 1u) << "the slot after the failures backs up";
+
+    // Once the box is closed, the next failure shows its box again.
+    f.Option1.setValue(true);
+    h.fakeDb.openFailure = DatabaseError::kAuthFailed;
+    h.clock.set(3, 0, 0);
+    f.Timer1_Timer();
+    EXPECT_EQ(h.messages.boxes.size(), 2u);
+}
+
 TEST_F(Schedule, neitherOptionSelectedRunsTheTimeSlotMode)
 {
     f.Option1.setValue(false);

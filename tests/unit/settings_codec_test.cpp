@@ -172,6 +172,47 @@ TEST(SettingsCodecReadLines, aLoneCrEndsALineAndALoneLfDoesNot)
     EXPECT_EQ(result.settings.slot3, "0");
 }
 
+// The reader takes every list a save can write: a count is a whole number
+// up to 2^31-1. Up to 32,767 a file that ends inside the names repeats the
+// last name, as it always has; beyond, the names must all be there.
+TEST(SettingsCodecLongLists, aListOfMoreThan32767EntriesSurvivesASaveAndARead)
+{
+    Settings s = initialSettings();
+    for (int i = 0; i < 40000; ++i)
+        s.databases.push_back("db" + std::to_string(i));
+    s.backupFolder = "/srv/bak/";
+    s.timeSlotMode = true;
+    s.replaceMode = false;
+    const SettingsCodec::Read back = kCodec.read(kCodec.write(s).bytes);
+    EXPECT_FALSE(back.badLine);
+    EXPECT_EQ(back.settings.databases, s.databases);
+    EXPECT_EQ(back.settings.backupFolder, "/srv/bak/");
+    EXPECT_EQ(back.settings.timeSlotMode, true);
+    EXPECT_EQ(back.settings.slot3, "03:00:00");
+}
+
+TEST(SettingsCodecLongLists, upTo32767AShortFileRepeatsTheLastName)
+{
+    const SettingsCodec::Read read = kCodec.read(withLines({"32767", "a", "b"}));
+    EXPECT_FALSE(read.badLine);
+    ASSERT_EQ(read.settings.databases.size(), 32767u);
+    EXPECT_EQ(read.settings.databases[0], "a");
+    EXPECT_EQ(read.settings.databases[1], "b");
+    EXPECT_EQ(read.settings.databases.back(), "b");
+    EXPECT_EQ(read.settings.backupFolder, "32767") << "the count line held at the end";
+
+    // A count of 32,768 whose names are all there is read like any other.
+    std::string lines;
+    for (int i = 0; i < 32768; ++i)
+        lines += "n\r\n";
+    const std::string bytes = withLines({"32768"}) + lines
+        + crlfLines({kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "False", "0", "a", "b", "c"});
+    const SettingsCodec::Read exact = kCodec.read(bytes);
+    EXPECT_FALSE(exact.badLine);
+    EXPECT_EQ(exact.settings.databases.size(), 32768u);
+    EXPECT_EQ(exact.settings.backupFolder, "/b/");
+}
+
 struct BadCase {
     const char* name;
     std::string bytes;
@@ -207,7 +248,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsCodecBadLine,
     ::testing::Values(
         BadCase{"countNotANumber", withLines({"two", "a", kListEnd}), 6, {}, std::nullopt},
-        BadCase{"countOutOfRange", withLines({"40000", "a", kListEnd}), 6, {}, std::nullopt},
+        BadCase{"countAbove32767RunningPastTheEnd", withLines({"40000", "a", kListEnd}), 6, {}, std::nullopt},
+        BadCase{"countOf32768WithOneNameShort", withLines({"32768", "a", kListEnd}), 6, {}, std::nullopt},
+        BadCase{"largestCountRunningPastTheEnd", withLines({"2147483647", "a", kListEnd}), 6, {}, std::nullopt},
+        BadCase{"countBeyond31Bits", withLines({"2147483648", "a", kListEnd}), 6, {}, std::nullopt},
+        BadCase{"negativeCountBelow16Bits", withLines({"-32769", kListEnd}), 6, {}, std::nullopt},
         BadCase{"countWithAFraction", withLines({"1.5", "a", kListEnd}), 6, {}, std::nullopt},
         BadCase{"optionNeitherWordNorNumber",
                 withLines({"1", "a", kListEnd, kFolderHeader, "/b/", kSystemHeader, "Yes", "False", "0"}), 12,

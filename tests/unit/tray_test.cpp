@@ -152,6 +152,71 @@ TEST_F(TrayTest, codesAreReadInPixelsWhateverTheScreensDensity)
     EXPECT_TRUE(f.visible());
 }
 
+// The tray's code is turned into twips and back with one scale, read at the
+// event: after a move to a screen of another density the icon still answers.
+TEST_F(TrayTest, aNotificationKeepsItsCodeOnEveryScreen)
+{
+    for (float twipsPerPixel : {15.0f, 12.0f, 10.0f, 7.5f}) {
+        h.windowSystem.twipsPerPixel = twipsPerPixel;
+        f.Command5.click();
+        ASSERT_FALSE(f.visible());
+        f.TrayNotified(NotifyIconData::kLeftDoubleClick);
+        EXPECT_EQ(f.tray.lastMessage, 515) << twipsPerPixel;
+        EXPECT_TRUE(f.visible()) << twipsPerPixel;
+    }
+}
+
+// A menu the tray shows by itself (a StatusNotifier host's) reports the
+// chosen item; it runs as a choice from the popup menu does.
+TEST_F(TrayTest, aChoiceFromTheTraysOwnMenuRunsItsHandler)
+{
+    f.Command5.click();
+    f.TrayMenuChosen("mnuChange");
+    EXPECT_TRUE(f.visible());
+    EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
+    for (const char* nothing : {"lin2", "", "mnuPopUp", "no such item"})
+        f.TrayMenuChosen(nothing);
+    EXPECT_TRUE(h.messages.boxes.empty());
+    EXPECT_FALSE(f.tray.busy);
+
+    f.autob.setEnabled(false);
+    f.TrayMenuChosen("autob");
+    EXPECT_TRUE(h.messages.boxes.empty()) << "a disabled item does nothing";
+    f.autob.setEnabled(true);
+    f.TrayMenuChosen("autob");
+    ASSERT_EQ(h.messages.boxes.size(), 1u);
+    EXPECT_EQ(h.messages.boxes[0].title, "关于程序");
+    EXPECT_EQ(h.tray.requests.size(), 1u) << "the menu touches no icon";
+}
+
+// The busy flag holds for the tray's own menu too: while the About box of
+// one choice is open, further choices and tray events are dropped, and
+// nothing is pending once it closes.
+TEST_F(TrayTest, theTraysOwnMenuHonoursTheBusyFlag)
+{
+    f.Command5.click();
+    h.messages.whileOpen = [&](const RecordingMessageBox::Box&) {
+        EXPECT_TRUE(f.tray.busy);
+        f.TrayMenuChosen("mnuExit");
+        f.TrayMenuChosen("mnuChange");
+        f.TrayNotified(NotifyIconData::kLeftDoubleClick);
+    };
+    f.TrayMenuChosen("autob");
+    EXPECT_EQ(h.messages.boxes.size(), 1u);
+    EXPECT_FALSE(f.unloaded());
+    EXPECT_FALSE(f.visible());
+    EXPECT_FALSE(f.tray.busy);
+
+    // A choice that arrives while the popup menu of a right-click is open.
+    h.messages.whileOpen = nullptr;
+    h.windowSystem.whileMenuOpen = [&] { f.TrayMenuChosen("mnuChange"); };
+    h.windowSystem.menuChoice = "";
+    f.TrayNotified(NotifyIconData::kRightButtonUp);
+    EXPECT_FALSE(f.visible());
+    f.TrayMenuChosen("mnuExit");
+    EXPECT_TRUE(f.unloaded());
+}
+
 // Without a notification area, hiding would leave no way back: the window
 // is minimised to the taskbar instead.
 TEST_F(TrayTest, withoutANotificationAreaTheWindowIsMinimised)

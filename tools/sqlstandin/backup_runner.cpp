@@ -1,6 +1,7 @@
 #include "backup_runner.h"
 
 #include "backup_inspector.h"
+#include "backup_path.h"
 #include "backup_set_writer.h"
 #include "database_image.h"
 #include "messages.h"
@@ -83,17 +84,17 @@ StatementOutcome BackupRunner::run(const BackupStatement& s, const SqlValue& dat
     if (text::sameName(db->name, "tempdb")) return refuse(messages::backupNotAllowed(db->name, s.line), s.line);
 
     const std::string given = path.isNull() ? std::string() : path.display();
-    std::filesystem::path target(given);
-    if (target.is_relative()) target = server_.options.backupDir / target;
-    const std::string shown = target.string();
+    const BackupTarget target = resolveBackupPath(given, server_.options);
     if (given.empty() || hasForbiddenCharacter(given))
-        return refuse(messages::cannotOpenBackupDevice(shown, 123, s.line), s.line);
+        return refuse(messages::cannotOpenBackupDevice(target.shown, 123, s.line), s.line);
+    if (target.osError != 0)
+        return refuse(messages::cannotOpenBackupDevice(target.shown, target.osError, s.line), s.line);
 
-    DeviceClaim claim(server_.devices, shown);
-    if (!claim.held()) return refuse(messages::cannotOpenBackupDevice(shown, 32, s.line), s.line);
+    DeviceClaim claim(server_.devices, target.device);
+    if (!claim.held()) return refuse(messages::cannotOpenBackupDevice(target.shown, 32, s.line), s.line);
     std::uint32_t setNumber = 1;
-    if (auto refused = checkTarget(target, shown, s.overwrite, s.line, setNumber)) return *refused;
-    return write(s, *db, target, shown, setNumber);
+    if (auto refused = checkTarget(target.file, target.shown, s.overwrite, s.line, setNumber)) return *refused;
+    return write(s, *db, target.file, target.shown, setNumber);
 }
 
 std::optional<StatementOutcome> BackupRunner::checkTarget(const std::filesystem::path& target, const std::string& shown,

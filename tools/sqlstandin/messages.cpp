@@ -156,6 +156,7 @@ std::string osErrorText(int osError) {
     case 3: text = "The system cannot find the path specified."; break;
     case 5: text = "Access is denied."; break;
     case 32: text = "The process cannot access the file because it is being used by another process."; break;
+    case 53: text = "The network path was not found."; break;
     case 112: text = "There is not enough space on the disk."; break;
     case 123: text = "The filename, directory name, or volume label syntax is incorrect."; break;
     case 206: text = "The filename or extension is too long."; break;

@@ -81,6 +81,15 @@ Options Options::parse(const std::vector<std::string>& args) {
             o.statementLog = std::filesystem::absolute(value());
         } else if (arg == "--backup-dir") {
             backupDir = value();
+        } else if (arg == "--drive") {
+            const std::string& v = value();
+            if (v.size() < 4 || !std::isalpha(static_cast<unsigned char>(v[0])) || v.compare(1, 2, ":=") != 0)
+                throw UsageError("--drive needs X:=DIR, not '" + v + "'");
+            const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(v[0])));
+            const std::filesystem::path dir = std::filesystem::absolute(v.substr(3));
+            if (!std::filesystem::is_directory(dir)) throw UsageError("--drive " + v + ": no such folder");
+            if (!o.drives.emplace(letter, dir).second)
+                throw UsageError(std::string("--drive ") + letter + ": is given twice");
         } else if (arg == "--inspect") {
             o.inspectFile = value();
         } else if (arg == "--slow-backup") {
@@ -111,7 +120,7 @@ Options Options::parse(const std::vector<std::string>& args) {
 
 std::string Options::usage() {
     return R"(Usage: sqlstandin --port N --login USER:PASSWORD [--login ...] --database NAME[:SIZE] [--database ...]
-                  [--statement-log FILE] [--backup-dir DIR] [fault switches]
+                  [--statement-log FILE] [--backup-dir DIR] [--drive X:=DIR ...] [fault switches]
        sqlstandin --inspect FILE
        sqlstandin --help
 
@@ -128,6 +137,12 @@ logins, the sysdatabases existence query, SET, select 1 and BACKUP DATABASE.
   --statement-log FILE     append every login and statement to FILE, one JSON object a line
   --backup-dir DIR         folder relative backup paths resolve against
                            (default: the working folder)
+  --drive X:=DIR           serve Windows drive X: from folder DIR (repeatable): a backup
+                           to X:\a\b or x:/a/b writes DIR/a/b, each folder matched without
+                           regard to letter case, as Windows does. With a --drive, paths
+                           are read as on Windows ('\' separates, '\a' is on drive C:).
+                           Other drive letters and UNC paths (\\host\share\...) fail with
+                           3201 (OS error 3 or 53), as for a device the server cannot open.
   --inspect FILE           list the backup sets in FILE and check their checksums;
                            exits 1 if the file is not a backup or a set is damaged
   --help                   this text

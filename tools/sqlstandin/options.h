@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ struct Options {
     std::vector<Catalog::Entry> databases;
     std::optional<std::filesystem::path> statementLog;
     std::filesystem::path backupDir;         // absolute after parsing
+    // --drive X:=DIR: Windows drive letter (upper case) -> host folder (absolute).
+    std::map<char, std::filesystem::path> drives;
     std::optional<std::filesystem::path> inspectFile;
     bool help = false;
     FaultPlan faults;

@@ -161,10 +161,14 @@ std::string utf16Prefix(std::string_view utf8, std::size_t units) {
 std::string collationKey(std::string_view utf8) {
     std::size_t end = utf8.size();
     while (end > 0 && utf8[end - 1] == ' ') --end;
-    std::string key;
-    key.reserve(end);
-    for (std::size_t i = 0; i < end;) appendUtf8(key, foldCase(nextCodePoint(utf8.substr(0, end), i)));
-    return key;
+    return caseFolded(utf8.substr(0, end));
+}
+
+std::string caseFolded(std::string_view utf8) {
+    std::string folded;
+    folded.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) appendUtf8(folded, foldCase(nextCodePoint(utf8, i)));
+    return folded;
 }
 
 bool sameName(std::string_view a, std::string_view b) { return collationKey(a) == collationKey(b); }

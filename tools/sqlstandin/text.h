@@ -27,6 +27,10 @@ std::string utf16Prefix(std::string_view utf8, std::size_t units);
 std::string collationKey(std::string_view utf8);
 bool sameName(std::string_view a, std::string_view b);
 
+// Letter case folded as above, nothing trimmed: how Windows compares file
+// and folder names.
+std::string caseFolded(std::string_view utf8);
+
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace sqlstandin::text

@@ -47,7 +47,7 @@ void PosixShell::makeSureDirectoryPathExists(const std::string& path)
     }
 }
 
-bool PosixShell::moveToTrash(const std::string&)
+bool PosixShell::moveToTrash(const std::string&, const std::string&)
 {
     return false;
 }

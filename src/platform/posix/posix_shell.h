@@ -9,7 +9,7 @@ public:
     bool fileExists(const std::string& path) const override;
     bool folderHoldsFile(const std::string& folder) const override;
     void makeSureDirectoryPathExists(const std::string& path) override;
-    bool moveToTrash(const std::string& path) override;
+    bool moveToTrash(const std::string& path, const std::string& backupFolder) override;
     bool rename(const std::string& from, const std::string& to) override;
     bool removeAll(const std::string& path) override;
 };

@@ -63,6 +63,7 @@ int main(int argc, char* argv[])
     folderPicker.setOwner(&window);
     windowSystem.attach(&window, &form.mnuPopUp);
     tray.setMessageHandler([&window](int code) { window.relayTrayMessage(code); });
+    tray.setMenu(form.mnuPopUp, [&window](const std::string& item) { window.relayTrayMenuChoice(item); });
     TickDriver ticks(form.Timer1, [&form] { form.Timer1_Timer(); });
 
     window.start();

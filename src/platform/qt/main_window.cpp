@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSessionManager>
 #include <QSignalBlocker>
 
 #include "app/form1.h"
@@ -78,10 +77,15 @@ MainWindow::MainWindow(Form1& form, QWidget* parent)
         if (self)
             self->onEnded();
     });
-    // The end of the desktop session takes the tray icon away as every exit does.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { unload(); });
+    // A session manager asks to commit data at every session save and at a
+    // logout that may still be cancelled: that is no end, and Ondrel has
+    // nothing to commit (settings are saved only by "保存配置"). The session
+    // really ends with Qt's quit, which closes the window; whatever else
+    // quits takes the tray icon away as every exit does.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { unload(); });
     renderWindow();
+    m_frameWatch.setInterval(kFrameCheckMs);
+    connect(&m_frameWatch, &QTimer::timeout, this, [this] { followFrame(); });
 }
 
 void MainWindow::buildControls()
@@ -323,13 +327,7 @@ void MainWindow::start()
     // The platform window exists before it is measured: where the platform
     // knows the frame in advance, it is then part of the outer size.
     create();
-    const QScreen* screen = this->screen();
-    if (screen) {
-        const QSize area = screen->geometry().size();
-        const QSize outer = frameGeometry().size();
-        m_form.Move(static_cast<float>(area.width() - outer.width()) * m_twipsPerPixel / 2,
-                    static_cast<float>(area.height() - outer.height()) * m_twipsPerPixel / 2);
-    }
+    centreOnScreen();
     const std::vector<Control*>& order = m_form.tabOrder();
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(widgetFor(*order[i - 1]), widgetFor(*order[i]));
@@ -337,11 +335,46 @@ void MainWindow::start()
     renderWindow();
     if (!order.empty())
         widgetFor(*order.front())->setFocus(Qt::OtherFocusReason);
+    // X11 reports the frame a window manager puts around the window only
+    // once it is shown: centre again when it is known, unless the window
+    // has been moved meanwhile.
+    if (frameGeometry().size() == size())
+        m_frameWatch.start();
+}
+
+void MainWindow::centreOnScreen()
+{
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QSize area = screen->geometry().size();
+    const QSize outer = frameGeometry().size();
+    m_form.Move(static_cast<float>(area.width() - outer.width()) * m_twipsPerPixel / 2,
+                static_cast<float>(area.height() - outer.height()) * m_twipsPerPixel / 2);
+}
+
+void MainWindow::followFrame()
+{
+    if (frameGeometry().size() == size()) {
+        if (++m_frameChecks >= kFrameChecks)
+            m_frameWatch.stop();
+        return;
+    }
+    m_frameWatch.stop();
+    const std::pair<float, float> centred{m_form.left(), m_form.top()};
+    if (m_position != centred || !isVisible())
+        return;
+    centreOnScreen();
 }
 
 void MainWindow::relayTrayMessage(int code)
 {
-    runGuarded("tray message", [&] { m_form.Form_MouseMove(0, 0, static_cast<float>(code) * m_twipsPerPixel, 0); });
+    runGuarded("tray message", [&] { m_form.TrayNotified(code); });
+}
+
+void MainWindow::relayTrayMenuChoice(const std::string& item)
+{
+    runGuarded("tray menu", [&] { m_form.TrayMenuChosen(item); });
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <map>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "app/picture.h"
@@ -28,6 +30,8 @@ public:
     // A mouse event of the tray icon, as the shell's message code; it reaches
     // the window's handler the way the shell's callback would deliver it.
     void relayTrayMessage(int code);
+    // An item chosen from the menu a StatusNotifier host shows for the icon.
+    void relayTrayMenuChoice(const std::string& item);
 
     // The widget that renders a control.
     QWidget* widgetFor(const Control& control) const;
@@ -46,6 +50,13 @@ private:
     void applyVisibility();
     void unload();
     void onEnded();
+    void centreOnScreen();
+    void followFrame();
+
+    // How long to look for the frame of a window manager after showing:
+    // never, where the frame was known before.
+    static constexpr int kFrameCheckMs = 50;
+    static constexpr int kFrameChecks = 60;
 
     Form1& m_form;
     float m_twipsPerPixel;
@@ -57,4 +68,6 @@ private:
     std::optional<bool> m_inTaskbar;
     std::optional<std::pair<float, float>> m_position;
     std::optional<std::pair<bool, bool>> m_shownState;
+    QTimer m_frameWatch;
+    int m_frameChecks = 0;
 };

@@ -61,6 +61,7 @@ std::string QtWindowSystem::popupMenu()
         }
         QAction* action = menu.addAction(QString::fromStdString(item->caption()));
         action->setData(QString::fromStdString(item->name()));
+        action->setEnabled(item->enabled());
     }
     const QAction* chosen = menu.exec(QCursor::pos());
     return chosen ? chosen->data().toString().toStdString() : std::string();

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Cross-builds Ondrel's Windows edition and its tests into build-windows/,
+# with Debian's mingw-w64; the tests run under Wine:
+#
+#   scripts/build-windows.sh
+#   ctest --test-dir build-windows --output-on-failure
+#
+# Installs the Debian packages that are missing, builds the SQL Server
+# stand-in for this machine (build/sqlstandin, which the Windows tests talk
+# to), then the Windows programs and the Wine prefix they run in
+# (build-windows/wineprefix, made once; see scripts/wine-road.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  cmake make
+  g++-mingw-w64-x86-64-posix       # the POSIX thread model: std::thread, std::mutex
+  googletest                       # sources, cross-built with the tests
+  wine wine64 fonts-wine           # `wine` itself comes with the package wine
+  libodbc2 tdsodbc                 # Wine's odbc32 hands the calls to unixODBC, then FreeTDS
+  fonts-wqy-zenhei                 # draws SimSun's Chinese
+  locales                          # zh_CN.UTF-8, compiled into the build folder
+  xvfb xauth                       # the tests' display
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    as_root=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The stand-in runs on this machine: the Linux build's target sqlstandin.
+scripts/install-deps.sh
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build build -j2 --target sqlstandin
+
+cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DONDREL_HOST_STANDIN="$PWD/build/sqlstandin"
+cmake --build build-windows -j2

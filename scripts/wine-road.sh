@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# The road the Windows edition's tests run on: Wine, in a prefix of the
+# cross-build's own, on a virtual display, against the SQL Server stand-in.
+#
+#   wine-road.sh BUILD prefix            make BUILD/wineprefix (once) and set it up
+#   wine-road.sh BUILD run PROGRAM ARG... run a Windows program there (CTest's emulator)
+#   wine-road.sh BUILD up SQLSTANDIN KEEPER
+#                                        start the display, a persistent wineserver, the
+#                                        keeper (tests/win32/support/road_keeper.cpp) and
+#                                        the stand-in (CTest fixture setup)
+#   wine-road.sh BUILD down              stop them (CTest fixture cleanup)
+#
+# The prefix is a Chinese Windows 10: made and always run under the locale
+# zh_CN.UTF-8 (code page 936, the system's own texts such as "确定" in
+# Chinese, Chinese drawn in captions and message boxes), Wine's own fonts in
+# C:\windows\Fonts, and SimSun (宋体) drawn with WenQuanYi Zen Hei.
+set -euo pipefail
+
+build=$(cd "${1:?usage: wine-road.sh BUILD COMMAND}" && pwd)
+command=${2:?usage: wine-road.sh BUILD COMMAND}
+shift 2
+
+prefix=$build/wineprefix
+locales=$build/wine-locale
+road=$build/wine-road   # what runs while the tests run
+stamp=$prefix/.ondrel-prefix
+
+# Everything Wine is started with, in every command: the same locale each
+# time (Wine rewrites the prefix's locale settings when it changes), no
+# debug chatter, no Mono or Gecko installers, no menu entries or file
+# associations written into the user's desktop, and the project's ODBC
+# driver list, which unixODBC reads when Wine's odbc32 first loads it.
+wine_env=(
+  env -u LANGUAGE
+  WINEPREFIX="$prefix"
+  WINEDEBUG=-all
+  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  LOCPATH="$locales"
+  LANG=zh_CN.UTF-8
+  LC_ALL=zh_CN.UTF-8
+  ODBCSYSINI="$build/odbc"
+)
+
+# Alive, and not a zombie waiting for an init that reaps slowly.
+running() {
+  [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null || return 1
+  local state
+  state=$(sed 's/^.*) \(.\).*$/\1/' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ "$state" != Z ]
+}
+
+make_prefix() {
+  # zh_CN.UTF-8 compiled into the build folder: nothing system-wide changes.
+  if [ ! -f "$locales/zh_CN.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$locales"
+    localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8"
+  fi
+  # No display: nothing shows on the desktop of whoever builds.
+  local setup=(env -u DISPLAY "${wine_env[@]}")
+  if [ ! -f "$prefix/system.reg" ]; then
+    echo "wine-road: making the Wine prefix $prefix"
+    "${setup[@]}" wineboot -i
+    "${setup[@]}" wineserver -w
+  fi
+  # Debian's Wine 8 does not load its own fonts from /usr/share/wine/fonts:
+  # without them captions lose their Marlett buttons and Tahoma is missing.
+  cp -f /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
+  # Made under zh_CN, the prefix draws Chinese through fontconfig's CJK
+  # fallback (WenQuanYi Zen Hei). Naming the program's font, 宋体 (SimSun),
+  # keeps it on that font whatever other CJK fonts the machine has, and
+  # serves Tahoma's link to SimSun, through which captions, menus and
+  # message boxes draw Chinese in a prefix first made under another locale.
+  # regedit reads a REGEDIT4 file in the ANSI code page: this one is UTF-16,
+  # the format for names outside ASCII.
+  # Windows Wine does not hand to a window manager (there is none on the
+  # tests' display) are drawn whole, frame and caption included, and close
+  # at once: a managed window waits 2 s for a window manager to confirm
+  # that it is hidden, at every message box closed.
+  local reg=$prefix/ondrel-fonts.reg
+  {
+    printf '\xff\xfe'
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+      '"SimSun"="WenQuanYi Zen Hei"' \
+      '"宋体"="WenQuanYi Zen Hei"' '' \
+      '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
+      '"Managed"="N"' '' | iconv -f UTF-8 -t UTF-16LE
+  } >"$reg"
+  "${setup[@]}" wine regedit "$reg"
+  "${setup[@]}" winecfg -v win10   # a new prefix says Windows 7
+  "${setup[@]}" wineserver -w
+  date >"$stamp"
+}
+
+# The road's state: the display, the stand-in and what the programs are told.
+stop_road() {
+  "${wine_env[@]}" wineserver -k 2>/dev/null || true
+  local name pid
+  for name in standin xvfb; do   # the keeper went with the wineserver
+    pid=$(cat "$road/$name.pid" 2>/dev/null || true)
+    if running "$pid"; then
+      kill "$pid"
+      for _ in $(seq 50); do running "$pid" || break; sleep 0.1; done
+      running "$pid" && kill -9 "$pid"
+    fi
+    rm -f "$road/$name.pid"
+  done
+  rm -f "$road/display" "$road/env"
+}
+
+wait_for() {   # wait_for SECONDS TEST...
+  local tries=$(($1 * 10))
+  shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+start_road() {
+  local standin=${1:?usage: wine-road.sh BUILD up SQLSTANDIN KEEPER}
+  local keeper=${2:?usage: wine-road.sh BUILD up SQLSTANDIN KEEPER}
+  [ -f "$stamp" ] || { echo "wine-road: no Wine prefix; build the target wineprefix" >&2; exit 1; }
+  [ -x "$standin" ] || { echo "wine-road: no stand-in at $standin; build target sqlstandin of the Linux build" >&2; exit 1; }
+  # A wineserver left over (from listing the tests, before the display
+  # existed) would keep its desktop without a display: gone first.
+  stop_road
+  mkdir -p "$road"
+
+  # Started in sessions of their own, writing to files: CTest waits for
+  # the fixture's output to close, and they must outlive it.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$road/display.new" >"$road/xvfb.log" 2>&1 </dev/null &
+  echo $! >"$road/xvfb.pid"
+  wait_for 10 test -s "$road/display.new" || { echo "wine-road: Xvfb did not start" >&2; cat "$road/xvfb.log" >&2; exit 1; }
+  echo ":$(tr -d '\n' <"$road/display.new")" >"$road/display"
+  rm -f "$road/display.new"
+  local display
+  display=$(cat "$road/display")
+  "${wine_env[@]}" DISPLAY="$display" wineserver -p </dev/null >"$road/wineserver.log" 2>&1
+  rm -f "$road/keeper.ready"
+  setsid "${wine_env[@]}" DISPLAY="$display" wine "$keeper" "Z:${road//\//\\}\\keeper.ready" \
+    </dev/null >"$road/keeper.log" 2>&1 &
+  wait_for 60 test -f "$road/keeper.ready" || { echo "wine-road: Wine's desktop did not start" >&2; exit 1; }
+
+  local dir=$road/standin
+  rm -rf "$dir"
+  mkdir -p "$dir/backups"
+  local password
+  password="Wine#$(od -An -N6 -tx1 /dev/urandom | tr -d ' \n')"
+  # Z: is Wine's map of this machine's root: a Windows program's
+  # Z:\...\BACKUPS\X.BAK is the stand-in's /.../backups/X.BAK.
+  setsid "$standin" --port 0 --login "sa:$password" --database Sales:1MB --database crm:1MB --database 销售:1MB \
+    --statement-log "$dir/statements.jsonl" --backup-dir "$dir/backups" --drive "Z:=/" \
+    >"$dir/stdout" 2>"$dir/stderr" </dev/null &
+  echo $! >"$road/standin.pid"
+  wait_for 10 grep -q "^sqlstandin ready on" "$dir/stdout" ||
+    { echo "wine-road: the stand-in did not start" >&2; cat "$dir/stderr" >&2; exit 1; }
+  local port
+  port=$(sed -n 's/^sqlstandin ready on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$dir/stdout")
+  local windows_dir="Z:${dir//\//\\}"
+  printf '%s\n' "ONDREL_STANDIN_SERVER=127.0.0.1,$port" "ONDREL_STANDIN_PASSWORD=$password" \
+    "ONDREL_STANDIN_LOG=$windows_dir\\statements.jsonl" "ONDREL_STANDIN_BACKUPS=$windows_dir\\backups" >"$road/env"
+  echo "wine-road: display $(cat "$road/display"), stand-in on 127.0.0.1,$port"
+}
+
+run_program() {
+  [ -f "$stamp" ] || { echo "wine-road: no Wine prefix in $prefix; build the target wineprefix" >&2; exit 1; }
+  local extra=()
+  # While the road is up, programs draw on its display and learn where the
+  # stand-in listens; otherwise they get the caller's display, if any.
+  if running "$(cat "$road/xvfb.pid" 2>/dev/null || true)"; then
+    extra+=(DISPLAY="$(cat "$road/display")")
+    if [ -f "$road/env" ]; then
+      local line
+      while IFS= read -r line; do extra+=("$line"); done <"$road/env"
+    fi
+  fi
+  exec "${wine_env[@]}" "${extra[@]}" wine "$@"
+}
+
+case $command in
+  prefix) make_prefix ;;
+  run) run_program "$@" ;;
+  up) start_road "$@" ;;
+  down) stop_road ;;
+  *) echo "wine-road: unknown command $command" >&2; exit 2 ;;
+esac
