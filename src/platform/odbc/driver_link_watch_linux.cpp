@@ -12,7 +12,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
