@@ -17,7 +17,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/temp_folder.h"
 #include "minimal_odbc_loop.h"
-#include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_kind.h"
 #include "platform/odbc/driver_connection_string.h"
 #include "platform/odbc/driver_library.h"
 #include "platform/posix/system_clock.h"
@@ -96,8 +96,7 @@ void requireNoBox(const BenchWindow& window, const char* what)
 std::string driverConnectionString(Form1& form)
 {
     form.odb();
-    const std::string library = driverLibraryPath("SQL Server");
-    return DriverConnectionString::forDriver(form.connectionString(), braceDialectOfLibrary(library));
+    return DriverConnectionString::forDriver(form.connectionString(), driverKindOfLibrary(driverLibraryFile("SQL Server")));
 }
 
 // What one database cost: wall time, and the CPU time of this process (the

@@ -13,6 +13,7 @@ packages=(
   qt6-base-private-dev
   dbus-daemon openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
   python3 python3-tds
+  iproute2
 )
 
 missing=()

@@ -199,6 +199,8 @@ private:
     // other failure box is open.
     enum class Caller { Operator, Schedule };
     void guarded(Caller caller, const std::function<void()>& body);
+    void reportFailure(const std::string& text, bool unattended);
+    bool listCanBeSent(Caller caller);
 
     // The slot check of one tick: whether a backup slot is due now.
     bool slotDue(const LocalDateTime& now);

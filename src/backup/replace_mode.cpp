@@ -9,7 +9,7 @@
 void Form1::Commandth()
 {
     const LocalDateTime now = m_services.clock.now();
-    if (!slotDue(now))
+    if (!slotDue(now) || !listCanBeSent(Caller::Schedule))
         return;
     guarded(Caller::Schedule, [&] {
         RunScope run(m_runInProgress);

@@ -10,7 +10,7 @@
 void Form1::Commandcopy()
 {
     const LocalDateTime now = m_services.clock.now();
-    if (!slotDue(now))
+    if (!slotDue(now) || !listCanBeSent(Caller::Schedule))
         return;
     guarded(Caller::Schedule, [&] {
         RunScope run(m_runInProgress);

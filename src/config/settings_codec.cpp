@@ -52,7 +52,8 @@ public:
     const std::string& read()
     {
         ++m_lineNumber;
-        if (!m_lines.atEnd())
+        m_fresh = !m_lines.atEnd();
+        if (m_fresh)
             m_buffer = m_encoding.gbkToUtf8(m_lines.next());
         return m_buffer;
     }
@@ -69,6 +70,9 @@ public:
         return m_buffer.empty() ? std::nullopt : std::optional<std::string>(m_buffer);
     }
     const std::string& buffer() const { return m_buffer; }
+    // Whether the buffer holds the line last read, rather than an earlier
+    // one kept at the end of the file.
+    bool fresh() const { return m_fresh; }
     int lineNumber() const { return m_lineNumber; }
     // Whether at least that many lines are left to read.
     bool holdsLines(std::int32_t count) const
@@ -86,8 +90,22 @@ private:
     LineReader m_lines;
     const TextEncoding& m_encoding;
     std::string m_buffer;
+    bool m_fresh = false;
     int m_lineNumber = 0;
 };
+
+// The start of a line, enough to find it by: at most a dozen characters.
+std::string startOf(const std::string& text)
+{
+    constexpr std::size_t kShown = 12;
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < text.size() && characters < kShown; ++characters) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            ++end;
+    }
+    return end < text.size() ? text.substr(0, end) + "…" : text;
+}
 
 } // namespace
 
@@ -119,10 +137,25 @@ SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
 {
     Read result;
     Settings& s = result.settings;
+    // Lines that end in LF alone (a file written on another system, or
+    // edited there) make one long line of the whole file for this reader:
+    // its start would land in every field up to the password, and the rest
+    // be quoted in the message. Nothing of such a file is taken.
+    if (bytes.find('\n') != std::string_view::npos && bytes.find('\r') == std::string_view::npos) {
+        result.badLine = BadLine{1, "各行以LF结尾,不是CR LF"};
+        return result;
+    }
     Reader file(bytes, m_encoding);
     auto stop = [&](std::string what) {
         result.badLine = BadLine{file.lineNumber(), std::move(what)};
         return result;
+    };
+    // The bad line's own text, and only its start; nothing that holds the
+    // password (a line kept from before the end of the file may be its line).
+    auto shown = [&](const std::string& text) -> std::string {
+        if (!file.fresh() || (s.password && text.find(*s.password) != std::string::npos))
+            return {};
+        return "“" + startOf(text) + "”";
     };
 
     file.read();
@@ -138,9 +171,9 @@ SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
     if (!file.buffer().empty()) {
         const auto count = SettingValues::parseCount(file.buffer());
         if (!count)
-            return stop("数据库数量“" + file.buffer() + "”不是有效的整数");
+            return stop("数据库数量" + shown(file.buffer()) + "不是有效的整数");
         if (*count > kLongestShortList && !file.holdsLines(*count))
-            return stop("数据库数量“" + file.buffer() + "”超过文件中的行数");
+            return stop("数据库数量" + shown(file.buffer()) + "超过文件中的行数");
         std::string entry;
         for (std::int64_t k = 1; k <= *count; ++k) {
             file.readInto(entry);
@@ -160,7 +193,7 @@ SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
             continue;
         *option = SettingValues::parseTruth(file.buffer());
         if (!*option)
-            return stop("备份方式“" + file.buffer() + "”应为True或False");
+            return stop("备份方式" + shown(file.buffer()) + "应为True或False");
     }
 
     file.read(); // the slot lock always starts unlocked

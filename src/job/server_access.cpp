@@ -23,6 +23,11 @@ std::string Form1::connectionString() const
 
 void Form1::reportServerError(std::int32_t number, bool unattended)
 {
+    reportFailure(ServerErrorReport::message(number), unattended);
+}
+
+void Form1::reportFailure(const std::string& text, bool unattended)
+{
     // Ticks go on while a box is open: every failing slot of an unattended
     // night would open one more box inside the last, each a nested event
     // loop on the same stack. The open one already calls the operator.
@@ -32,7 +37,7 @@ void Form1::reportServerError(std::int32_t number, bool unattended)
     }
     const bool outer = !m_failureBoxOpen;
     m_failureBoxOpen = true;
-    msgBox(ServerErrorReport::message(number));
+    msgBox(text);
     if (outer)
         m_failureBoxOpen = false;
 }
@@ -56,11 +61,31 @@ void Form1::guarded(Caller caller, const std::function<void()>& body)
     reportServerError(number, caller == Caller::Schedule);
 }
 
+// An entry that holds a NUL (only a hand-edited settings file can put one
+// there) would reach the server cut short at it, naming another database
+// than the list shows: it is refused, before anything is sent.
+bool Form1::listCanBeSent(Caller caller)
+{
+    for (std::size_t i = 0; i < Combo1.listCount(); ++i) {
+        const std::string entry = Combo1.list(i);
+        const std::size_t nul = entry.find('\0');
+        if (nul == std::string::npos)
+            continue;
+        reportFailure("数据库列表第" + std::to_string(i + 1) + "项(“" + entry.substr(0, nul)
+                          + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。",
+                      caller == Caller::Schedule);
+        return false;
+    }
+    return true;
+}
+
 // Looks every listed database up on the server; dbOkCount ends as the number
 // of entries found after the last missing one.
 void Form1::bd()
 {
     odb();
+    if (!listCanBeSent(Caller::Operator))
+        return;
     guarded(Caller::Operator, [this] {
         auto connection = m_services.dataAccess.createConnection();
         connection->Open(connectionString(), {}, {}, -1);

@@ -21,7 +21,8 @@ public:
     virtual std::string readAll(const std::string& path) const = 0;
 
     // Replaces the file with the bytes so that, whatever happens midway, the
-    // path holds either the old file or the whole new one. The file is
+    // path holds either the old file or the whole new one. A path that is a
+    // symbolic link stays one: the file it leads to is replaced. The file is
     // readable and writable by its owner only. Throws Error with the reason.
     virtual void writeAtomically(const std::string& path, const std::string& bytes) = 0;
 };

@@ -7,7 +7,7 @@
 
 #include "case_name.h"
 #include "fakes/temp_folder.h"
-#include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_kind.h"
 #include "platform/odbc/driver_library.h"
 
 namespace {
@@ -27,6 +27,8 @@ TEST_P(DialectOfLibrary, followsTheFreeTdsVersion)
                                           6)
         + GetParam().bytes + std::string("\0tail", 5);
     EXPECT_EQ(braceDialectOf(bytes), GetParam().dialect) << GetParam().bytes;
+    const bool freeTds = std::string(GetParam().bytes).rfind("freetds", 0) == 0;
+    EXPECT_EQ(driverKindOf(bytes).freeTds, freeTds) << GetParam().bytes;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -53,9 +55,27 @@ TEST(DriverLibrary, isFoundThroughOdbcinst)
     EXPECT_EQ(driverLibraryPath("No Such Driver"), "");
 }
 
-TEST(DriverLibrary, missingFileReadsAsStandard)
+TEST(DriverLibrary, aMissingFileTellsNothing)
 {
-    EXPECT_EQ(braceDialectOfLibrary("/nonexistent/libnothing.so"), BraceDialect::Standard);
+    EXPECT_EQ(driverKindOfLibrary("/nonexistent/libnothing.so"), DriverKind{});
+    EXPECT_EQ(driverKindOfLibrary(""), DriverKind{});
+    EXPECT_EQ(DriverKind{}.braces, BraceDialect::Unknown);
+    EXPECT_EQ(findDriverLibrary("libnothing-of-that-name.so"), "");
+    EXPECT_EQ(findDriverLibrary("/nonexistent/libnothing.so"), "");
+}
+
+// A name with a folder is the file itself, a relative one from the working
+// folder, as the driver manager opens it.
+TEST(DriverLibrary, aPathIsTheFileItNames)
+{
+    TempFolder temp;
+    const auto previous = std::filesystem::current_path();
+    std::ofstream(temp.path() / "libdriver.so") << "x";
+    std::filesystem::current_path(temp.path());
+    const auto found = findDriverLibrary("./libdriver.so");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(found, std::filesystem::canonical(temp.path() / "libdriver.so"));
+    EXPECT_EQ(findDriverLibrary((temp.path() / "libdriver.so").string()), found);
 }
 
 void writeLibrary(const std::filesystem::path& path, const std::string& version)

@@ -2,7 +2,7 @@
 
 #include "case_name.h"
 #include "closed_port.h"
-#include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_kind.h"
 #include "platform/odbc/driver_library.h"
 #include "road_window.h"
 
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DatabaseCheckOverFreeTds13, refusesAPasswordItCannotCarry)
 {
     RoadWindow w(standin({"sales"}, {}, {"sa:Se;cret}"}));
-    if (braceDialectOfLibrary(driverLibraryPath("SQL Server")) != BraceDialect::FreeTdsVerbatim)
+    if (braceDialectOfLibrary(driverLibraryFile("SQL Server")) != BraceDialect::FreeTdsVerbatim)
         GTEST_SKIP() << "the loaded driver reads braced values the standard way";
     w.type(w.server.serverField(), "sa", "Se;cret}");
     w.form.Combo1.addItem("sales");

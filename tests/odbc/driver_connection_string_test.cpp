@@ -47,17 +47,7 @@ TEST_P(Carried, byFreeTds13AndTheDriverManagerAlike)
     EXPECT_EQ(readAsDriverManager(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
 }
 
-// A driver that reads the ODBC standard gets the program's string itself.
-TEST_P(Carried, byAStandardDriverUnchanged)
-{
-    const Login& login = GetParam();
-    const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
-    EXPECT_EQ(DriverConnectionString::forDriver(model, BraceDialect::Standard), model);
-}
-
-// Where the driver's reading cannot be told (the Windows edition: the "SQL
-// Server" driver there, FreeTDS under Wine), the string is one that FreeTDS
-// 1.3 and a standard reader both take as typed.
+// Where the driver cannot be told, what is sent reads the same both ways.
 TEST_P(Carried, byEitherReadingWhereTheDriverCannotBeTold)
 {
     const Login& login = GetParam();
@@ -65,6 +55,14 @@ TEST_P(Carried, byEitherReadingWhereTheDriverCannotBeTold)
     const std::string forDriver = DriverConnectionString::forDriver(model, BraceDialect::Unknown);
     EXPECT_EQ(readAsFreeTds13(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
     EXPECT_EQ(readAsDriverManager(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
+}
+
+// A driver that reads the ODBC standard gets the program's string itself.
+TEST_P(Carried, byAStandardDriverUnchanged)
+{
+    const Login& login = GetParam();
+    const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
+    EXPECT_EQ(DriverConnectionString::forDriver(model, BraceDialect::Standard), model);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, Carried,
@@ -85,17 +83,18 @@ TEST_P(NotCarried, failBeforeConnecting)
 {
     const Login& login = GetParam();
     const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
-    try {
-        DriverConnectionString::forDriver(model, BraceDialect::FreeTdsVerbatim);
-        FAIL() << "carried " << model;
-    } catch (const DatabaseError& error) {
-        EXPECT_EQ(error.number(), DatabaseError::kValueNotCarried);
-        const std::string field = login.user == "sa" ? "'pwd'" : "'uid'";
-        EXPECT_NE(std::string(error.what()).find(field), std::string::npos) << error.what();
-        EXPECT_EQ(std::string(error.what()).find(login.user == "sa" ? login.password : login.user), std::string::npos);
+    for (BraceDialect dialect : {BraceDialect::FreeTdsVerbatim, BraceDialect::Unknown}) {
+        try {
+            DriverConnectionString::forDriver(model, dialect);
+            ADD_FAILURE() << "carried " << model;
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(error.number(), DatabaseError::kValueNotCarried);
+            const std::string field = login.user == "sa" ? "'pwd'" : "'uid'";
+            EXPECT_NE(std::string(error.what()).find(field), std::string::npos) << error.what();
+            EXPECT_EQ(std::string(error.what()).find(login.user == "sa" ? login.password : login.user),
+                      std::string::npos);
+        }
     }
-    // Nor where the driver's reading cannot be told.
-    EXPECT_THROW(DriverConnectionString::forDriver(model, BraceDialect::Unknown), DatabaseError);
     // A standard reader takes them all.
     const std::string standard = DriverConnectionString::forDriver(model, BraceDialect::Standard);
     EXPECT_EQ(readAsDriverManager(standard), expectedFor("127.0.0.1,1500", login.user, login.password));
@@ -139,6 +138,20 @@ INSTANTIATE_TEST_SUITE_P(Values, ServerValue,
                                          ServerCase{"empty", "", ""}),
                          CaseName());
 // clang-format on
+
+// FreeTDS is told the protocol version: its own guess would retry a silent
+// server with the Sybase protocol. Other drivers get nothing of the kind.
+TEST(ProtocolVersion, isNamedForFreeTdsOnly)
+{
+    const std::string model = ConnectionString::build("192.168.1.5", "master", "sa", "Secret#1");
+    const std::string freeTds =
+        DriverConnectionString::forDriver(model, DriverKind{BraceDialect::FreeTdsVerbatim, true});
+    EXPECT_EQ(freeTds,
+              "Driver={SQL Server};Server=192.168.1.5,1433;Database=master;uid=sa;pwd=Secret#1;TDS_Version=7.4;");
+    EXPECT_EQ(readAsFreeTds13(freeTds).back(), std::make_pair(std::string("TDS_Version"), std::string("7.4")));
+    for (const DriverKind& other : {DriverKind{BraceDialect::Standard, false}, DriverKind{}})
+        EXPECT_EQ(DriverConnectionString::forDriver(model, other).find("TDS_Version"), std::string::npos);
+}
 
 TEST(OrdinaryInput, keepsTheProgramsStringWithThePortAdded)
 {

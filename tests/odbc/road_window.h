@@ -25,7 +25,7 @@ inline StandinOptions standin(std::vector<std::string> databases, std::vector<st
 // server method goes through unixODBC, FreeTDS and TCP to a stand-in.
 class RoadWindow final {
 public:
-    explicit RoadWindow(StandinOptions options) : server(std::move(options))
+    explicit RoadWindow(StandinOptions options, LinkTimeouts timeouts = {}) : server(std::move(options)), odbc(timeouts)
     {
         harness.form.Form_Load();
         type(server.serverField(), "sa", "Secret#1");

@@ -11,7 +11,9 @@
 // The model with test doubles for its seams, rendered by the real view.
 class WindowHarness final {
 public:
-    WindowHarness() : window(h.form) {}
+    // By default the in-process fake database answers; a test of the real
+    // road hands in the ODBC data access.
+    explicit WindowHarness(DataAccess* dataAccess = nullptr) : h(dataAccess), window(h.form) {}
 
     // Shows the window as the program does at start-up and waits until it
     // has the keyboard focus.

@@ -167,6 +167,27 @@ TEST(HostilePasswordNotCarried, isRefusedWithAClearMessage)
     }
 }
 
+// A NUL in a list entry (a hand-edited settings file) would cut the name
+// short on its way: the server would be asked about another database. The
+// entry is refused with a box before anything is sent, at 开始运行 and at a
+// slot alike.
+TEST_F(HostileField, aListEntryWithANulIsRefusedBeforeAnythingIsSent)
+{
+    f.Combo1.addItem(std::string("sales\0x", 7));
+    const std::string refusal =
+        "数据库列表第2项(“sales…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。";
+    f.Timer1.setEnabled(false);
+    f.Command1.click();
+    EXPECT_EQ(w.harness.messages.texts(), std::vector<std::string>{refusal});
+    EXPECT_EQ(f.Command1.caption(), "开始运行");
+
+    f.Timer1.setEnabled(true);
+    tick(60);
+    EXPECT_EQ(w.harness.messages.texts(), (std::vector<std::string>{refusal, refusal}));
+    EXPECT_TRUE(w.server.log().empty());
+    EXPECT_TRUE(f.Timer1.enabled());
+}
+
 TEST_F(HostileField, slotFieldsThatAreNoTimeNeverRunAndNeverCrash)
 {
     f.Text8.setText("'; backup database [x] to disk='y'--");

@@ -1,6 +1,10 @@
 #include "standin_test_support.h"
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +27,26 @@ TEST(StandinFaults, ASilentLoginRunsIntoTheClientsLoginTimeout) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
     ASSERT_EQ(server.log().size(), 1u);
     EXPECT_FALSE(server.log()[0].ok);
+}
+
+// A server that hangs before the login: the connection is accepted and the
+// PRELOGIN read, and nothing ever comes back, not even a close.
+TEST(StandinFaults, APreloginCanGoUnanswered) {
+    StandinServer server(faults({"--never-answer-prelogin"}));
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(server.port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    // A PRELOGIN packet: header, then the terminator of an empty option list.
+    const unsigned char prelogin[] = {0x12, 0x01, 0x00, 0x09, 0x00, 0x00, 0x01, 0x00, 0xFF};
+    ASSERT_EQ(::send(fd, prelogin, sizeof prelogin, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof prelogin));
+    pollfd p{fd, POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 1500), 0) << "the stand-in answered or closed";
+    ::close(fd);
+    EXPECT_TRUE(server.log().empty());
+    EXPECT_EQ(server.stop(), 0);
 }
 
 TEST(StandinFaults, TheFirstLoginsCanBeRefused) {

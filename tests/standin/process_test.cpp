@@ -23,7 +23,8 @@ TEST_P(HelpText, ListsTheSwitch) {
 INSTANTIATE_TEST_SUITE_P(Standin, HelpText,
                          ::testing::Values("--port", "--login", "--database", "--statement-log", "--backup-dir",
                                            "--drive", "--inspect", "--help", "--slow-backup", "--drop-connection-on",
-                                           "--never-answer-login", "--refuse-logins-for", "--refuse-logins",
+                                           "--never-answer-prelogin", "--never-answer-login", "--listen",
+                                           "--refuse-logins-for", "--refuse-logins",
                                            "--disk-space", "--disk-full"));
 
 TEST(StandinProcess, RefusesUnknownSwitchesAndMissingLogins) {
@@ -67,6 +68,26 @@ TEST(StandinProcess, ListensOnLoopbackOnly) {
     }
     ::freeifaddrs(list);
     if (tried == 0) GTEST_SKIP() << "no address but loopback on this machine";
+}
+
+// Another address of this host (here a second loopback address) instead of
+// 127.0.0.1, and only that one.
+TEST(StandinProcess, ListensOnTheAddressItIsGiven) {
+    StandinOptions options;
+    options.extraArgs = {"--listen", "127.0.0.2"};
+    StandinServer server(options);
+    EXPECT_EQ(server.address(), "127.0.0.2");
+    EXPECT_EQ(server.serverField(), "127.0.0.2," + std::to_string(server.port()));
+    auto session = connectTo(server);
+    EXPECT_EQ(session->execute("select 1").rows.size(), 1u);
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in loopback{};
+    loopback.sin_family = AF_INET;
+    loopback.sin_port = htons(static_cast<std::uint16_t>(server.port()));
+    loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_NE(::connect(fd, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback), 0);
+    ::close(fd);
+    EXPECT_EQ(runProgram({ONDREL_STANDIN_PATH, "--port", "0", "--login", "sa:x", "--listen", "localhost"}).exitCode, 2);
 }
 
 TEST(StandinProcess, ServesManyConnectionsAtOnce) {

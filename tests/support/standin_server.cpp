@@ -55,8 +55,9 @@ StandinServer::StandinServer(StandinOptions options) {
         std::filesystem::create_directory(backupDir_);
         ownBackupDir_ = true;
     }
-    std::vector<std::string> args = {ONDREL_STANDIN_PATH, "--port", "0", "--statement-log", logPath().string(),
-                                     "--backup-dir", backupDir_.string()};
+    std::vector<std::string> args = options.launcher;
+    args.insert(args.end(), {ONDREL_STANDIN_PATH, "--port", "0", "--statement-log", logPath().string(),
+                                     "--backup-dir", backupDir_.string()});
     for (const std::string& login : options.logins) args.insert(args.end(), {"--login", login});
     for (const std::string& database : options.databases) args.insert(args.end(), {"--database", database});
     args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
@@ -72,7 +73,7 @@ StandinServer::StandinServer(StandinOptions options) {
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    const int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    const int rc = ::posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     if (rc != 0) {
@@ -94,8 +95,12 @@ StandinServer::StandinServer(StandinOptions options) {
         line.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(out[0]);
-    const std::string prefix = "sqlstandin ready on 127.0.0.1:";
-    if (line.rfind(prefix, 0) == 0) port_ = std::atoi(line.c_str() + prefix.size());
+    const std::string prefix = "sqlstandin ready on ";
+    const auto colon = line.rfind(':');
+    if (line.rfind(prefix, 0) == 0 && colon != std::string::npos && colon > prefix.size()) {
+        address_ = line.substr(prefix.size(), colon - prefix.size());
+        port_ = std::atoi(line.c_str() + colon + 1);
+    }
     if (port_ <= 0) {
         stop();
         const std::string err = standardError();
@@ -111,8 +116,17 @@ StandinServer::~StandinServer() {
     std::filesystem::remove_all(workDir_, ignored);
 }
 
+void StandinServer::suspend() {
+    if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void StandinServer::resume() {
+    if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
 int StandinServer::stop() {
     if (pid_ < 0) return exitStatus_;
+    ::kill(pid_, SIGCONT);   // a suspended stand-in must see the SIGTERM
     ::kill(pid_, SIGTERM);
     int status = 0;
     if (!waitFor(pid_, std::chrono::seconds(5), status)) {
@@ -126,7 +140,7 @@ int StandinServer::stop() {
     return exitStatus_;
 }
 
-std::string StandinServer::serverField() const { return "127.0.0.1," + std::to_string(port_); }
+std::string StandinServer::serverField() const { return address_ + "," + std::to_string(port_); }
 
 std::string StandinServer::standardError() const { return readFile(workDir_ / "stderr.txt"); }
 

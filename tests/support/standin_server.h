@@ -13,6 +13,7 @@ struct StandinOptions {
     std::vector<std::string> databases;               // NAME or NAME:SIZE
     std::filesystem::path backupDir;                  // empty: a fresh temp folder
     std::vector<std::string> extraArgs;               // fault switches etc.
+    std::vector<std::string> launcher;                // e.g. {"ip", "netns", "exec", NS}: run it through this
 };
 
 // One line of the statement log. kind: login, batch, rpc (a statement sent
@@ -35,12 +36,17 @@ public:
     StandinServer& operator=(const StandinServer&) = delete;
 
     int port() const { return port_; }
-    std::string serverField() const;   // "127.0.0.1,PORT", as an operator types it
+    const std::string& address() const { return address_; }   // what it listens on, 127.0.0.1 unless --listen
+    std::string serverField() const;   // "ADDRESS,PORT", as an operator types it
     std::filesystem::path logPath() const { return workDir_ / "statements.jsonl"; }
     std::filesystem::path backupDir() const { return backupDir_; }
     std::vector<StandinLogEntry> log() const;
     std::vector<std::string> statements() const;   // texts of batch and rpc entries
     std::string standardError() const;
+    // Freezes the process (SIGSTOP): its system still accepts connections,
+    // nothing answers them. resume() (SIGCONT) lets it go on.
+    void suspend();
+    void resume();
     // Stops the stand-in (SIGTERM, then SIGKILL after 5 s); returns its exit
     // status, or -1 if it had to be killed. Safe to call twice.
     int stop();
@@ -51,6 +57,7 @@ private:
     bool ownBackupDir_ = false;
     pid_t pid_ = -1;
     int port_ = 0;
+    std::string address_;
     int exitStatus_ = -1;
 };
 

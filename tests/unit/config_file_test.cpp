@@ -195,4 +195,27 @@ TEST_F(ConfigFileTest, aBadLineIsReportedWithTheFileAndTheLine)
     EXPECT_EQ(next->messages.boxes[0].title, "提示");
 }
 
+// A file with LF line ends (copied from another system): the box names the
+// file and its first line, quotes none of it, and no field takes any of it.
+TEST_F(ConfigFileTest, aFileOfLfLinesIsNamedAndNothingOfItIsTaken)
+{
+    std::string lfOnly = withLines({"1", "sales", kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "False", "0",
+                                    "12:00:00", "18:00:00", "03:00:00"});
+    lfOnly.replace(lfOnly.find("\r\n\r\n"), 4, "\r\nSecret#1\r\n"); // the password line
+    for (std::size_t at = lfOnly.find('\r'); at != std::string::npos; at = lfOnly.find('\r', at))
+        lfOnly.erase(at, 1);
+    auto next = startWith(lfOnly);
+    const Form1& f = next->form;
+    EXPECT_EQ(f.Text1.text(), "127.0.0.1");
+    EXPECT_EQ(f.Text2.text(), "sa");
+    EXPECT_EQ(f.Text3.text(), "");
+    EXPECT_EQ(f.Combo1.listCount(), 0u);
+    ASSERT_EQ(next->messages.boxes.size(), 1u);
+    const std::string& text = next->messages.boxes[0].text;
+    EXPECT_NE(text.find(f.setFile), std::string::npos) << text;
+    EXPECT_NE(text.find("第1行"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Secret"), std::string::npos) << text;
+    EXPECT_EQ(text.find("192.168"), std::string::npos) << text;
+}
+
 } // namespace

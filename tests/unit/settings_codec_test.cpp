@@ -262,4 +262,70 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadCase>& param) { return param.param.name; });
 // clang-format on
 
+// A file whose lines end in LF alone would be one long line: nothing of it
+// reaches a field.
+TEST(SettingsCodecReadLines, aFileOfLfLinesIsNotTaken)
+{
+    std::string lfOnly = kWorkedExample;
+    for (std::size_t at = lfOnly.find("\r\n"); at != std::string::npos; at = lfOnly.find("\r\n", at))
+        lfOnly.erase(at, 1);
+    const SettingsCodec::Read result = kCodec.read(lfOnly);
+    ASSERT_TRUE(result.badLine);
+    EXPECT_EQ(result.badLine->number, 1);
+    EXPECT_EQ(result.settings.server, std::nullopt);
+    EXPECT_EQ(result.settings.account, std::nullopt);
+    EXPECT_EQ(result.settings.password, std::nullopt);
+    EXPECT_TRUE(result.settings.databases.empty());
+    EXPECT_EQ(result.badLine->what.find("192.168"), std::string::npos) << result.badLine->what;
+}
+
+struct QuotedCase {
+    const char* name;
+    std::string bytes;
+    int line;
+    std::string shown;               // what the message may quote ("" for nothing)
+    std::vector<std::string> hidden; // what it must never hold
+};
+
+void PrintTo(const QuotedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SettingsCodecBadLineText : public ::testing::TestWithParam<QuotedCase> {};
+
+// The message quotes at most the start of the bad line, and never the
+// password's line (which a file that ends early leaves in the line buffer).
+TEST_P(SettingsCodecBadLineText, quotesOnlyTheStartOfTheLineAndNeverThePassword)
+{
+    const QuotedCase& c = GetParam();
+    const SettingsCodec::Read result = kCodec.read(c.bytes);
+    ASSERT_TRUE(result.badLine);
+    EXPECT_EQ(result.badLine->number, c.line);
+    const std::string& what = result.badLine->what;
+    if (c.shown.empty())
+        EXPECT_EQ(what.find("“"), std::string::npos) << what;
+    else
+        EXPECT_NE(what.find("“" + c.shown + "”"), std::string::npos) << what;
+    for (const std::string& secret : c.hidden)
+        EXPECT_EQ(what.find(secret), std::string::npos) << what;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsCodecBadLineText,
+    ::testing::Values(
+        QuotedCase{"shortLineWhole", withLines({"two", "a", kListEnd}), 6, "two", {}},
+        QuotedCase{"longLineItsStart", withLines({"abcdefghijklmnopqrstuvwxyz", "a", kListEnd}), 6, "abcdefghijkl…",
+                   {"mnop"}},
+        QuotedCase{"endsAfterThePassword", crlfLines({kServerHeader, "h", "sa", "Secret#1"}), 6, "", {"Secret"}},
+        QuotedCase{"endsWithoutTheLastLineEnd", kServerHeader + "\r\nh\r\nsa\r\nSecret#1", 6, "", {"Secret"}},
+        QuotedCase{"passwordAgainOnTheCountLine", crlfLines({kServerHeader, "h", "sa", "Secret#1", kListHeader, "Secret#1"}),
+                   6, "", {"Secret"}},
+        QuotedCase{"optionLineStart",
+                   withLines({"0", kListEnd, kFolderHeader, "/b/", kSystemHeader, "Truthfully, it is replace mode"}),
+                   11, "Truthfully, …", {"replace"}}),
+    [](const ::testing::TestParamInfo<QuotedCase>& param) { return param.param.name; });
+// clang-format on
+
 } // namespace

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         std::signal(SIGPIPE, SIG_IGN);
 
         sqlstandin::Server server(options);
-        std::cout << "sqlstandin ready on 127.0.0.1:" << server.port() << std::endl;
+        std::cout << "sqlstandin ready on " << options.listenAddress << ":" << server.port() << std::endl;
         server.run(stopPipe[0]);
     } catch (const std::exception& e) {
         std::cerr << "sqlstandin: " << e.what() << "\n";

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <arpa/inet.h>
 #include <cctype>
 #include <charconv>
 #include <system_error>
@@ -55,6 +56,11 @@ Options Options::parse(const std::vector<std::string>& args) {
             const std::uint64_t port = parseNumber(value(), "--port");
             if (port > 65535) throw UsageError("--port must be 0..65535");
             o.port = static_cast<int>(port);
+        } else if (arg == "--listen") {
+            o.listenAddress = value();
+            in_addr parsed{};
+            if (::inet_pton(AF_INET, o.listenAddress.c_str(), &parsed) != 1)
+                throw UsageError("--listen needs an IPv4 address, not '" + o.listenAddress + "'");
         } else if (arg == "--login") {
             const std::string& v = value();
             const auto colon = v.find(':');
@@ -91,6 +97,8 @@ Options Options::parse(const std::vector<std::string>& args) {
         } else if (arg == "--drop-connection-on") {
             o.faults.dropConnectionOn = value();
             if (o.faults.dropConnectionOn.empty()) throw UsageError("--drop-connection-on needs some text");
+        } else if (arg == "--never-answer-prelogin") {
+            o.faults.neverAnswerPrelogin = true;
         } else if (arg == "--never-answer-login") {
             o.faults.neverAnswerLogin = true;
         } else if (arg == "--refuse-logins-for") {
@@ -119,8 +127,10 @@ std::string Options::usage() {
 Stands in for Microsoft SQL Server on 127.0.0.1 for tests and demos: TDS 7.1-7.4
 logins, the sysdatabases existence query, SET, select 1 and BACKUP DATABASE.
 
-  --port N                 TCP port on 127.0.0.1; 0 picks a free one (default 1433).
-                           Prints "sqlstandin ready on 127.0.0.1:PORT" once listening.
+  --port N                 TCP port; 0 picks a free one (default 1433).
+                           Prints "sqlstandin ready on ADDRESS:PORT" once listening.
+  --listen ADDRESS         the IPv4 address to listen on (default 127.0.0.1), e.g. the
+                           address of a test's own network namespace
   --login USER:PASSWORD    a SQL login that may connect (repeatable, at least one)
   --database NAME[:SIZE]   a user database (repeatable); SIZE like 512KB, 4MB, 1GB
                            (default 4MB). master, tempdb, model and msdb always exist.
@@ -145,6 +155,8 @@ Fault switches:
                            close the connection without answering when a statement
                            containing TEXT (any letter case) arrives; a backup is dropped
                            halfway through writing its data
+  --never-answer-prelogin  accept connections and read PRELOGIN, never answer anything
+                           (a server that hangs before the login; the client must give up)
   --never-answer-login     answer PRELOGIN but never LOGIN7 (the client's login times out)
   --refuse-logins-for MS   refuse every login for MS milliseconds after start-up (18456)
   --refuse-logins N        refuse the first N login attempts (18456)

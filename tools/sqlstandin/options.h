@@ -21,6 +21,7 @@ struct Login {
 struct FaultPlan {
     std::uint32_t slowBackupMs = 0;
     std::string dropConnectionOn;            // statement text fragment, any letter case
+    bool neverAnswerPrelogin = false;        // accept, read, never answer
     bool neverAnswerLogin = false;
     std::uint32_t refuseLoginsForMs = 0;     // from start-up
     std::uint32_t refuseLoginCount = 0;      // the first N login attempts
@@ -29,6 +30,7 @@ struct FaultPlan {
 
 struct Options {
     int port = 1433;
+    std::string listenAddress = "127.0.0.1";  // an IPv4 address of this host
     std::vector<Login> logins;
     std::vector<Catalog::Entry> databases;
     std::optional<std::filesystem::path> statementLog;

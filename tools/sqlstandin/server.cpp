@@ -24,11 +24,13 @@ Server::Server(const Options& options) : context_(options) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);   // loopback only, never another address
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listenFd_, 256) != 0) {
+    // Loopback unless asked for another address (a test's network namespace).
+    if (::inet_pton(AF_INET, options.listenAddress.c_str(), &address.sin_addr) != 1 ||
+        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listenFd_, 256) != 0) {
         const int error = errno;
         ::close(listenFd_);
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": " + std::strerror(error));
+        throw std::runtime_error("cannot listen on " + options.listenAddress + ":" + std::to_string(options.port) + ": " +
+                                 std::strerror(error));
     }
     socklen_t length = sizeof address;
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);

@@ -10,7 +10,8 @@
 
 namespace sqlstandin {
 
-// Listens on 127.0.0.1 and runs each connection on its own thread.
+// Listens on one address (127.0.0.1 unless told) and runs each connection
+// on its own thread.
 class Server final {
 public:
     explicit Server(const Options& options);   // binds and listens; throws on failure

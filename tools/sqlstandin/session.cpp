@@ -92,6 +92,12 @@ bool Session::finishReply() {
 Interruption Session::pause(std::chrono::milliseconds wait) { return channel_.watch(wait); }
 
 Session::Next Session::prelogin() {
+    if (server_.options.faults.neverAnswerPrelogin) {
+        while (channel_.receive()) {
+            // Hold the connection, silent, until the client gives up.
+        }
+        return Next::Close;
+    }
     // VERSION, ENCRYPTION (not supported: no TLS), INSTOPT, THREADID, MARS (off).
     const std::uint8_t reply[] = {
         0x00, 0x00, 26, 0x00, 6,  0x01, 0x00, 32, 0x00, 1, 0x02, 0x00, 33, 0x00, 1,

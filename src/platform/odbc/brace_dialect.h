@@ -1,8 +1,5 @@
 #pragma once
 
-#include <filesystem>
-#include <string_view>
-
 // How a driver reads a braced connection-string value.
 enum class BraceDialect {
     // The ODBC standard: the value ends at a single "}", "}}" stands for "}".
@@ -14,9 +11,3 @@ enum class BraceDialect {
     // is sent.
     Unknown,
 };
-
-// The dialect of a driver library, from the version FreeTDS builds into its
-// libraries ("freetds v1.3.17"); any other driver reads the standard. Where
-// the platform cannot tell (brace_dialect_windows.cpp), Unknown.
-BraceDialect braceDialectOf(std::string_view driverLibraryBytes);
-BraceDialect braceDialectOfLibrary(const std::filesystem::path& driverLibrary);

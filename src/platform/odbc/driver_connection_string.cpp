@@ -53,4 +53,12 @@ std::string forDriver(const std::string& standardForm, BraceDialect dialect)
     return result;
 }
 
+std::string forDriver(const std::string& standardForm, const DriverKind& driver)
+{
+    std::string result = forDriver(standardForm, driver.braces);
+    if (driver.freeTds)
+        result += "TDS_Version=7.4;";
+    return result;
+}
+
 } // namespace DriverConnectionString

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_kind.h"
 
 // The program's connection string as the loaded driver must be given it.
 namespace DriverConnectionString {
@@ -19,5 +20,9 @@ std::string serverWithPort(const std::string& server);
 // form that both dialects read alike. Throws DatabaseError (kValueNotCarried)
 // for a value that cannot be carried, before anything is sent anywhere.
 std::string forDriver(const std::string& standardForm, BraceDialect dialect);
+
+// The same for the driver of that kind; FreeTDS is also told the protocol
+// version (TDS 7.4, the one its own guess tries first with SQL Server).
+std::string forDriver(const std::string& standardForm, const DriverKind& driver);
 
 } // namespace DriverConnectionString

@@ -6,14 +6,17 @@
 #include <limits>
 #include <stdexcept>
 
-#include "platform/odbc/brace_dialect.h"
 #include "platform/odbc/driver_connection_string.h"
+#include "platform/odbc/driver_kind.h"
 #include "platform/odbc/driver_library.h"
+#include "platform/odbc/driver_link_watch.h"
 #include "platform/odbc/odbc_statement.h"
 #include "platform/odbc/sql_text.h"
 #include "text/connection_string.h"
 
-OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment) : m_environment(std::move(environment))
+OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment, LinkTimeouts timeouts)
+    : m_environment(std::move(environment))
+    , m_timeouts(timeouts)
 {
 }
 
@@ -27,21 +30,30 @@ void OdbcConnection::Open(const std::string& connectionString, const std::string
 {
     if (isOpen())
         throw std::logic_error("the connection is already open");
-    // The driver manager takes an unregistered driver name for the library's path.
     const std::string driver = ConnectionString::attribute(connectionString, "Driver").value_or("");
-    const std::string registered = driverLibraryPath(driver);
-    const std::string forDriver = DriverConnectionString::forDriver(
-        connectionString, braceDialectOfLibrary(registered.empty() ? driver : registered));
+    const std::string forDriver =
+        DriverConnectionString::forDriver(connectionString, driverKindOfLibrary(driverLibraryFile(driver)));
     std::vector<SQLWCHAR> wide = SqlText::wide(forDriver);
     if (wide.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max()))
         throw DatabaseError(DatabaseError::kFail, "HY090", 0, "the connection string is too long");
 
     ConnectionHandle handle(SQL_HANDLE_ENV, m_environment->get(), OdbcPhase::Connect);
-    const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(kLoginTimeoutSeconds));
+    // The driver's own time-out starts afresh at each stage of the login;
+    // the watch bounds the whole of it, whatever the driver does.
+    const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(m_timeouts.connect.count()));
     if (!SQL_SUCCEEDED(::SQLSetConnectAttrW(handle.get(), SQL_ATTR_LOGIN_TIMEOUT, timeout, 0)))
         throw OdbcErrorMapping::toDatabaseError(OdbcPhase::Connect, handle.diagnostics());
+    DriverLinkWatch watch(m_timeouts);
     const SQLRETURN rc = ::SQLDriverConnectW(handle.get(), nullptr, wide.data(), static_cast<SQLSMALLINT>(wide.size()),
                                              nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    watch.attemptReturned(SQL_SUCCEEDED(rc));
+    if (watch.expired()) {
+        if (SQL_SUCCEEDED(rc))
+            ::SQLDisconnect(handle.get());
+        throw DatabaseError(DatabaseError::kFail, "HYT00", 0,
+                            "the server did not complete the login within " + std::to_string(m_timeouts.connect.count())
+                                + " s");
+    }
     if (!SQL_SUCCEEDED(rc))
         throw OdbcErrorMapping::toDatabaseError(OdbcPhase::Connect, handle.diagnostics());
     m_handle.emplace(std::move(handle));

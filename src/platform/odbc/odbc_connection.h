@@ -7,16 +7,14 @@
 #include <string>
 
 #include "platform/data_access.h"
+#include "platform/odbc/link_timeouts.h"
 #include "platform/odbc/odbc_handle.h"
 
 // A connection through the driver manager to the driver the connection
 // string names, with the string adapted to what that driver reads.
 class OdbcConnection final : public Connection {
 public:
-    // The login gives up after this long on a host that does not answer.
-    static constexpr SQLULEN kLoginTimeoutSeconds = 15;
-
-    explicit OdbcConnection(std::shared_ptr<EnvironmentHandle> environment);
+    OdbcConnection(std::shared_ptr<EnvironmentHandle> environment, LinkTimeouts timeouts);
     ~OdbcConnection() override;
 
     void Open(const std::string& connectionString, const std::string& user, const std::string& password,
@@ -30,5 +28,6 @@ public:
 
 private:
     std::shared_ptr<EnvironmentHandle> m_environment;
+    LinkTimeouts m_timeouts;
     std::optional<ConnectionHandle> m_handle;
 };

@@ -3,17 +3,19 @@
 #include <memory>
 
 #include "platform/data_access.h"
+#include "platform/odbc/link_timeouts.h"
 #include "platform/odbc/odbc_handle.h"
 
 // The data-access component over unixODBC: one ODBC environment for the
 // program, a connection and its statements for each run of a method.
 class OdbcDataAccess final : public DataAccess {
 public:
-    OdbcDataAccess();
+    explicit OdbcDataAccess(LinkTimeouts timeouts = {});
 
     std::unique_ptr<Connection> createConnection() override;
     std::unique_ptr<Recordset> createRecordset() override;
 
 private:
     std::shared_ptr<EnvironmentHandle> m_environment;
+    LinkTimeouts m_timeouts;
 };

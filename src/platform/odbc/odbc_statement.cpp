@@ -2,6 +2,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -15,9 +16,22 @@ SQLPOINTER integerAttribute(SQLULEN value)
     return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value));
 }
 
+// What the driver says of a connection it has given up on (FreeTDS reports
+// a link that the system ended, for example, as "Unknown error" HY000).
+const DiagnosticRecord kConnectionDead{"08S01", 0, "the connection to the server is lost"};
+
+bool connectionDead(SQLHDBC connection)
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(::SQLGetConnectAttrW(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr))
+        && dead == SQL_CD_TRUE;
+}
+
 } // namespace
 
-OdbcStatement::OdbcStatement(SQLHDBC connection) : m_handle(SQL_HANDLE_DBC, connection, OdbcPhase::Statement)
+OdbcStatement::OdbcStatement(SQLHDBC connection)
+    : m_connection(connection)
+    , m_handle(SQL_HANDLE_DBC, connection, OdbcPhase::Statement)
 {
     const struct {
         SQLINTEGER attribute;
@@ -96,6 +110,8 @@ bool OdbcStatement::succeeded(SQLRETURN rc)
     if (records.empty())
         m_errors.push_back(
             {"HY000", 0, "the driver failed without diagnostics (return code " + std::to_string(rc) + ")"});
+    if (connectionDead(m_connection) && std::find(m_errors.begin(), m_errors.end(), kConnectionDead) == m_errors.end())
+        m_errors.push_back(kConnectionDead);
     return false;
 }
 

@@ -32,6 +32,7 @@ private:
     bool succeeded(SQLRETURN rc);
     bool linkLost() const;
 
+    SQLHDBC m_connection;
     StatementHandle m_handle;
     std::vector<DiagnosticRecord> m_errors;
 };

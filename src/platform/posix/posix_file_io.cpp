@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -25,6 +26,8 @@ std::string reasonFor(int error)
         return "文件夹不存在";
     case EISDIR:
         return "同名文件夹已存在";
+    case ELOOP:
+        return "符号链接过多或成环";
     default:
         return std::strerror(error);
     }
@@ -41,6 +44,30 @@ std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a path stands for: a symbolic link is followed to its target
+// (link by link, a relative target taken from the link's folder), so that a
+// save replaces the target and leaves the link in place. A target that does
+// not exist yet is where the file will be created.
+std::string finalTarget(const std::string& path)
+{
+    std::string target = path;
+    for (int links = 0;; ++links) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return target;
+        if (links == 40)
+            fail(ELOOP);
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t length = ::readlink(target.c_str(), buffer.data(), buffer.size());
+        if (length < 0)
+            fail(errno);
+        if (static_cast<std::size_t>(length) >= buffer.size())
+            fail(ENAMETOOLONG);
+        const std::string next(buffer.data(), static_cast<std::size_t>(length));
+        target = next.front() == '/' ? next : folderOf(target) + "/" + next;
+    }
 }
 
 class TempFile final {
@@ -133,13 +160,17 @@ std::string PosixFileIo::readAll(const std::string& path) const
 
 void PosixFileIo::writeAtomically(const std::string& path, const std::string& bytes)
 {
+    // The temporary file lies beside the file it replaces, in the target's
+    // folder when the path is a symbolic link: a rename never crosses file
+    // systems.
+    const std::string target = finalTarget(path);
     // mkstemp creates the file with mode 0600: the password never sits in a
     // file that others can read, not even for a moment.
-    TempFile temp(path);
+    TempFile temp(target);
     temp.write(bytes);
-    temp.renameTo(path);
+    temp.renameTo(target);
     // Make the rename itself durable.
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

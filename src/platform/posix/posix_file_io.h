@@ -3,7 +3,8 @@
 #include "platform/file_io.h"
 
 // The settings file on a POSIX file system: written to a temporary file,
-// flushed and renamed over the old one, mode 0600.
+// flushed and renamed over the old one (over a symbolic link's target, in
+// the target's folder), mode 0600.
 class PosixFileIo final : public FileIo {
 public:
     bool isRegularFile(const std::string& path) const override;

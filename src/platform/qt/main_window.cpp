@@ -19,6 +19,7 @@
 #include "platform/qt/guard.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/password_style.h"
+#include "platform/qt/stale_input_filter.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/view_fonts.h"
 
@@ -63,6 +64,9 @@ MainWindow::MainWindow(Form1& form, QWidget* parent)
     setFixedSize(Twips::toPixels(static_cast<float>(Form1::kClientWidthTwips), m_twipsPerPixel),
                  Twips::toPixels(static_cast<float>(Form1::kClientHeightTwips), m_twipsPerPixel));
     buildControls();
+    // Clicks and keys that waited while a statement held the window are not
+    // replayed once it answers again.
+    qApp->installEventFilter(new StaleInputFilter(this));
 
     QPointer<MainWindow> self(this);
     m_form.windowChanged.connect([self] {

@@ -1,5 +1,5 @@
-// The settings file on a POSIX file system: its mode, and a folder the
-// program may not write into.
+// The settings file on a POSIX file system: its mode, a folder the program
+// may not write into, and symbolic links.
 
 #include <gtest/gtest.h>
 
@@ -77,6 +77,60 @@ TEST_F(PosixConfigFileTest, saveIntoAReadOnlyFolderKeepsTheOldFile)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure was not reported with the path and the reason";
     EXPECT_EQ(readBytes(path), kWorkedExample);
+}
+
+int entriesIn(const std::filesystem::path& folder)
+{
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++entries;
+    return entries;
+}
+
+// A settings file that is a symbolic link (kept elsewhere, shared): a save
+// writes the link's target, atomically in the target's folder, and the link
+// stays a link.
+TEST_F(PosixConfigFileTest, saveThroughASymbolicLinkWritesItsTarget)
+{
+    namespace fs = std::filesystem;
+    const fs::path elsewhere = h.temp.path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    writeBytes(elsewhere / "shared.ini", "old");
+    fs::create_symlink("elsewhere/shared.ini", h.temp.path() / "middle.ini");
+    fs::create_symlink(h.temp.path() / "middle.ini", iniPath());
+    h.form.Text3.setText("through the link");
+
+    saved();
+
+    EXPECT_EQ(h.messages.texts(), std::vector<std::string>{"保存成功!"});
+    EXPECT_TRUE(fs::is_symlink(iniPath()));
+    EXPECT_EQ(fs::read_symlink(iniPath()), h.temp.path() / "middle.ini");
+    EXPECT_EQ(fs::read_symlink(h.temp.path() / "middle.ini"), "elsewhere/shared.ini");
+    EXPECT_NE(readBytes(elsewhere / "shared.ini").find("\r\nthrough the link\r\n"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::stat((elsewhere / "shared.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(entriesIn(elsewhere), 1) << "a temporary file was left beside the target";
+    EXPECT_EQ(entriesIn(h.temp.path()), 3) << "the link's folder holds the two links and the other folder";
+}
+
+TEST_F(PosixConfigFileTest, saveThroughALinkToNothingYetCreatesItsTarget)
+{
+    std::filesystem::create_symlink(h.temp.path() / "new.ini", iniPath());
+    saved();
+    EXPECT_EQ(h.messages.texts(), std::vector<std::string>{"保存成功!"});
+    EXPECT_TRUE(std::filesystem::is_symlink(iniPath()));
+    EXPECT_TRUE(std::filesystem::is_regular_file(h.temp.path() / "new.ini"));
+}
+
+TEST_F(PosixConfigFileTest, saveThroughALoopOfLinksFailsAndSaysSo)
+{
+    std::filesystem::create_symlink(h.temp.path() / "b.ini", iniPath());
+    std::filesystem::create_symlink(iniPath(), h.temp.path() / "b.ini");
+    h.form.SaveSet(iniPath());
+    ASSERT_EQ(h.messages.boxes.size(), 1u);
+    EXPECT_EQ(h.messages.boxes[0].text.rfind("保存失败!", 0), 0u) << h.messages.boxes[0].text;
+    EXPECT_TRUE(std::filesystem::is_symlink(iniPath()));
 }
 
 } // namespace

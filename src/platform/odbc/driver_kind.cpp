@@ -1,4 +1,4 @@
-#include "platform/odbc/brace_dialect.h"
+#include "platform/odbc/driver_kind.h"
 
 #include <sys/stat.h>
 
@@ -16,12 +16,12 @@ constexpr std::array<int, 3> kFirstStandardFreeTds{1, 3, 21};
 
 } // namespace
 
-BraceDialect braceDialectOf(std::string_view bytes)
+DriverKind driverKindOf(std::string_view bytes)
 {
     constexpr std::string_view marker = "freetds v";
     const std::size_t at = bytes.find(marker);
     if (at == std::string_view::npos)
-        return BraceDialect::Standard;
+        return {BraceDialect::Standard, false};
     std::array<int, 3> version{0, 0, 0};
     std::size_t i = at + marker.size();
     for (std::size_t part = 0; part < version.size(); ++part) {
@@ -33,10 +33,10 @@ BraceDialect braceDialectOf(std::string_view bytes)
             break;
         ++i;
     }
-    return version < kFirstStandardFreeTds ? BraceDialect::FreeTdsVerbatim : BraceDialect::Standard;
+    return {version < kFirstStandardFreeTds ? BraceDialect::FreeTdsVerbatim : BraceDialect::Standard, true};
 }
 
-BraceDialect braceDialectOfLibrary(const std::filesystem::path& driverLibrary)
+DriverKind driverKindOfLibrary(const std::filesystem::path& library)
 {
     // Every connection asks, and reading the library costs more than a login
     // on loopback: the answer is kept for as long as the file is the same
@@ -47,25 +47,27 @@ BraceDialect braceDialectOfLibrary(const std::filesystem::path& driverLibrary)
         ino_t inode;
         off_t size;
         timespec modified;
-        BraceDialect dialect;
+        DriverKind kind;
     };
     static std::mutex guard;
     static std::optional<Seen> seen;
 
     struct stat info {};
-    if (::stat(driverLibrary.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return braceDialectOf({});
+    if (library.empty() || ::stat(library.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
     const std::lock_guard<std::mutex> lock(guard);
-    if (seen && seen->path == driverLibrary && seen->device == info.st_dev && seen->inode == info.st_ino
+    if (seen && seen->path == library && seen->device == info.st_dev && seen->inode == info.st_ino
         && seen->size == info.st_size && seen->modified.tv_sec == info.st_mtim.tv_sec
         && seen->modified.tv_nsec == info.st_mtim.tv_nsec)
-        return seen->dialect;
+        return seen->kind;
 
-    std::ifstream file(driverLibrary, std::ios::binary);
+    std::ifstream file(library, std::ios::binary);
+    if (!file)
+        return {};
     std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(file.gcount()));
-    const BraceDialect dialect = braceDialectOf(bytes);
-    seen = Seen{driverLibrary, info.st_dev, info.st_ino, info.st_size, info.st_mtim, dialect};
-    return dialect;
+    const DriverKind kind = driverKindOf(bytes);
+    seen = Seen{library, info.st_dev, info.st_ino, info.st_size, info.st_mtim, kind};
+    return kind;
 }
