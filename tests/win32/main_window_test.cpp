@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/sites.h"
+#include "platform/win32/message_loop.h"
 
 namespace ondrel::win32test {
 namespace {
@@ -372,6 +373,27 @@ TEST(Window, listChangesOfTheModelRefillTheComboBox)
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(w.textOf(combo), "中文库");
     EXPECT_EQ(model.listIndex(), 1) << "the view's own writing is not the operator's typing";
+}
+
+// Clicks made while a handler held the window (a statement runs on its one
+// thread until the server answers) are dropped, not replayed afterwards.
+TEST(Window, clicksThatWaitedForTheWindowAreDropped)
+{
+    ViewHarness w;
+    w.window.start();
+    Win32::MessageLoop loop(w.window.handle());
+    const HWND button = w.child("Command7");
+    const auto click = [button] {
+        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    };
+    click();
+    Sleep(Win32::MessageLoop::kStaleMs + 500); // the window is busy
+    loop.handleWaiting();
+    EXPECT_TRUE(w.h.messages.boxes.empty()) << "a click replayed long after it was made";
+    click();
+    loop.handleWaiting();
+    EXPECT_EQ(w.h.messages.texts(), std::vector<std::string>{"暂无此功能!"}) << "a prompt click reaches the model";
 }
 
 TEST(Window, modelChangesReachTheControls)

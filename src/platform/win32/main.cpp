@@ -5,6 +5,7 @@
 #include "platform/odbc/odbc_data_access.h"
 #include "platform/win32/guard.h"
 #include "platform/win32/main_window.h"
+#include "platform/win32/message_loop.h"
 #include "platform/win32/tick_driver.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_executable_info.h"
@@ -53,13 +54,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     Win32::TickDriver ticks(form.Timer1, [&form] { form.Timer1_Timer(); });
 
     window.start();
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab, Shift+Tab, Enter and Space move and press as in a dialog.
-        if (window.handle() && ::IsDialogMessageW(window.handle(), &message))
-            continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return Win32::MessageLoop(window.handle()).run();
 }
