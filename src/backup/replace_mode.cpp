@@ -1,8 +1,8 @@
 // Replace mode ("替换备份"): one file per database directly in the backup
 // folder, replaced at every slot.
 
+#include "app/flag_scope.h"
 #include "app/form1.h"
-#include "backup/run_scope.h"
 #include "platform/clock.h"
 #include "platform/shell.h"
 
@@ -12,7 +12,7 @@ void Form1::Commandth()
     if (!slotDue(now) || !listCanBeSent(Caller::Schedule))
         return;
     guarded(Caller::Schedule, [&] {
-        RunScope run(m_runInProgress);
+        FlagScope run(m_runInProgress);
         odb();
         CreateDir();
         backUpEach([this](const std::string& database) { return Text5.text() + database + ".bak"; },

@@ -1,8 +1,8 @@
 // Time-slot mode ("按时间段备份"): every slot hour gets a dated sub-folder of
 // the backup folder; a slot replaces only a same-hour folder that holds files.
 
+#include "app/flag_scope.h"
 #include "app/form1.h"
-#include "backup/run_scope.h"
 #include "platform/clock.h"
 #include "platform/path_separator.h"
 #include "platform/shell.h"
@@ -13,7 +13,7 @@ void Form1::Commandcopy()
     if (!slotDue(now) || !listCanBeSent(Caller::Schedule))
         return;
     guarded(Caller::Schedule, [&] {
-        RunScope run(m_runInProgress);
+        FlagScope run(m_runInProgress);
         // Named once: a run that crosses the top of an hour still writes
         // every file into the folder it made.
         m_hourFolder = now.hourFolderName();

@@ -2,25 +2,10 @@
 
 #include <cmath>
 
+#include "app/flag_scope.h"
 #include "app/form1.h"
 #include "platform/tray_service.h"
 #include "platform/window_system.h"
-
-namespace {
-
-// Holds the tray callback's busy flag for one event, also when a handler fails.
-class BusyScope final {
-public:
-    explicit BusyScope(bool& busy) : m_busy(busy) { m_busy = true; }
-    ~BusyScope() { m_busy = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    bool& m_busy;
-};
-
-} // namespace
 
 void Form1::centre()
 {
@@ -70,7 +55,7 @@ void Form1::Form_MouseMove(int, int, float x, float)
     tray.lastMessage = static_cast<std::int32_t>(std::lround(x / m_services.windowSystem.twipsPerPixelX()));
     if (tray.busy)
         return;
-    const BusyScope busy(tray.busy);
+    const FlagScope busy(tray.busy);
     if (tray.lastMessage == NotifyIconData::kLeftDoubleClick) {
         Show();
         Command5.setEnabled(true);
@@ -92,7 +77,7 @@ void Form1::TrayMenuChosen(const std::string& item)
     // open, say), a choice is dropped as the tray callback drops events.
     if (tray.busy)
         return;
-    const BusyScope busy(tray.busy);
+    const FlagScope busy(tray.busy);
     runTrayMenuItem(item);
 }
 

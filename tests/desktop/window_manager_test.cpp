@@ -21,8 +21,11 @@ TEST(WindowManager, theWindowOpensWithItsFrameCentred)
     h.form.Form_Load();
     MainWindow window(h.form);
     window.start();
-    ASSERT_TRUE(DesktopSession::waitFor([&] { return window.frameGeometry().size() != window.size(); }))
-        << "openbox put no frame around the window";
+    // A loaded machine (CI runs tests side by side) can take its time.
+    ASSERT_TRUE(DesktopSession::waitFor([&] { return window.frameGeometry().size() != window.size(); }, 30000))
+        << "openbox put no frame around the window: visible " << window.isVisible() << ", frame "
+        << window.frameGeometry().width() << "x" << window.frameGeometry().height() << ", window "
+        << window.width() << "x" << window.height();
     const QRect screen = window.screen()->geometry();
     const QPoint wanted((screen.width() - window.frameGeometry().width()) / 2,
                         (screen.height() - window.frameGeometry().height()) / 2);

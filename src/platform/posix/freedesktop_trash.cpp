@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/posix/posix_path.h"
+
 namespace {
 
 bool isDirectory(const std::string& path)
@@ -29,20 +31,6 @@ bool makeDirectory(const std::string& path)
     return ::mkdir(path.c_str(), 0700) == 0 || isDirectory(path);
 }
 
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The mount point of the file system that holds the path: the highest
 // folder above it on the same device.
 std::string mountPointOf(const std::string& path)
@@ -52,7 +40,7 @@ std::string mountPointOf(const std::string& path)
         return {};
     std::string at = path;
     while (at != "/") {
-        const std::string parent = parentOf(at);
+        const std::string parent = PosixPath::folderOf(at);
         struct stat up {};
         if (::stat(parent.c_str(), &up) != 0 || up.st_dev != st.st_dev)
             break;
@@ -284,7 +272,7 @@ bool FreedesktopTrash::moveIn(const std::string& itemPath, const Owned& owned)
     const std::string trash = trashFor(path, &topDir);
     // A trash on another file system could take the item only by copying
     // it: none takes it, and none of the trash's items go for it.
-    if (trash.empty() || !sameFileSystem(trash, parentOf(path)))
+    if (trash.empty() || !sameFileSystem(trash, PosixPath::folderOf(path)))
         return false;
     struct statvfs fileSystem {};
     if (::statvfs(trash.c_str(), &fileSystem) != 0)
@@ -343,7 +331,7 @@ bool FreedesktopTrash::moveIn(const std::string& itemPath, const Owned& owned)
 
     // The info file first, created exclusively: two programs trashing items
     // of the same name at once get two names.
-    const std::string baseName = nameOf(path);
+    const std::string baseName = PosixPath::nameOf(path);
     std::string name = baseName;
     int fd = -1;
     for (int n = 1; n < 10000; ++n) {

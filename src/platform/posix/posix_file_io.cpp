@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/posix_path.h"
+
 namespace {
 
 std::string reasonFor(int error)
@@ -38,14 +40,6 @@ std::string reasonFor(int error)
     throw FileIo::Error(reasonFor(error));
 }
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The file a path stands for: a symbolic link is followed to its target
 // (link by link, a relative target taken from the link's folder), so that a
 // save replaces the target and leaves the link in place. A target that does
@@ -66,7 +60,7 @@ std::string finalTarget(const std::string& path)
         if (static_cast<std::size_t>(length) >= buffer.size())
             fail(ENAMETOOLONG);
         const std::string next(buffer.data(), static_cast<std::size_t>(length));
-        target = next.front() == '/' ? next : folderOf(target) + "/" + next;
+        target = next.front() == '/' ? next : PosixPath::folderOf(target) + "/" + next;
     }
 }
 
@@ -170,7 +164,7 @@ void PosixFileIo::writeAtomically(const std::string& path, const std::string& by
     temp.write(bytes);
     temp.renameTo(target);
     // Make the rename itself durable.
-    const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(PosixPath::folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
