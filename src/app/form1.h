@@ -204,15 +204,27 @@ private:
 
     // The slot check of one tick: whether a backup slot is due now.
     bool slotDue(const LocalDateTime& now);
+    // An old backup (a file or a dated folder) waiting under its own name in
+    // a holding folder beside where it was, until its replacement is written.
+    struct SetAside {
+        std::string original;
+        std::string holder;
+        std::string item;
+    };
     // Backs up every list entry in list order, each over a connection of its
     // own: connect, backup, disconnect. beforeBackup runs with bakFile and
-    // bakDb set and may name an old backup to remove once the new one is
-    // written.
+    // bakDb set and may set the old backup aside: it is retired once the new
+    // one is written, and put back when the backup fails.
     void backUpEach(const std::function<std::string(const std::string& database)>& fileFor,
-                    const std::function<std::optional<std::string>()>& beforeBackup = {});
-    // Where an old backup goes when no trash can take it; removed once the
-    // new backup has succeeded.
-    std::optional<std::string> moveAside(const std::string& path, const LocalDateTime& now);
+                    const std::function<std::optional<SetAside>()>& beforeBackup = {});
+    // Nothing when the item could not be moved; it then stays where it is.
+    std::optional<SetAside> moveAside(const std::string& path, const LocalDateTime& now);
+    // After its replacement was written: into a trash that may delete
+    // outright, or removed.
+    void retire(const SetAside& old);
+    // After its replacement failed: back under its name, unless the failed
+    // backup left something there.
+    void putBack(const SetAside& old);
 
     PlatformServices m_services;
     std::vector<Control*> m_controls;

@@ -16,14 +16,16 @@ void Form1::Commandth()
         odb();
         CreateDir();
         backUpEach([this](const std::string& database) { return Text5.text() + database + ".bak"; },
-                   [&]() -> std::optional<std::string> {
+                   [&]() -> std::optional<SetAside> {
                        if (!m_services.shell.fileExists(bakFile)) {
                            CreateDir();
                            return std::nullopt;
                        }
-                       // Where no trash takes the old file, it waits beside
-                       // the new one until the new backup has succeeded.
-                       if (m_services.shell.moveToTrash(bakFile, Text5.text()))
+                       // A trash that keeps what it takes has the old file
+                       // before the backup; otherwise it waits aside until
+                       // the new backup has succeeded.
+                       if (m_services.shell.trashKeepsWhatItTakes()
+                           && m_services.shell.moveToTrash(bakFile, Text5.text()))
                            return std::nullopt;
                        return moveAside(bakFile, now);
                    });

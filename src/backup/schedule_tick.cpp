@@ -7,6 +7,7 @@
 #include "backup/slot_schedule.h"
 #include "platform/clock.h"
 #include "platform/data_access.h"
+#include "platform/path_separator.h"
 #include "platform/shell.h"
 #include "text/server_statements.h"
 
@@ -32,33 +33,69 @@ bool Form1::slotDue(const LocalDateTime& now)
 }
 
 void Form1::backUpEach(const std::function<std::string(const std::string& database)>& fileFor,
-                       const std::function<std::optional<std::string>()>& beforeBackup)
+                       const std::function<std::optional<SetAside>()>& beforeBackup)
 {
     std::unique_ptr<Connection> connection;
     const std::size_t count = Combo1.listCount();
     for (std::size_t i = 0; i < count; ++i) {
         bakDb = Combo1.list(i);
         bakFile = fileFor(bakDb);
-        const std::optional<std::string> previous = beforeBackup ? beforeBackup() : std::nullopt;
-        if (!connection)
-            connection = m_services.dataAccess.createConnection();
-        connection->Open(connectionString(), {}, {}, -1);
-        connection->Execute(ServerStatements::backupStatement(bakDb, bakFile), -1);
-        connection->Close();
+        const std::optional<SetAside> previous = beforeBackup ? beforeBackup() : std::nullopt;
+        try {
+            if (!connection)
+                connection = m_services.dataAccess.createConnection();
+            connection->Open(connectionString(), {}, {}, -1);
+            connection->Execute(ServerStatements::backupStatement(bakDb, bakFile), -1);
+            connection->Close();
+        } catch (...) {
+            if (previous)
+                putBack(*previous);
+            throw;
+        }
         if (previous)
-            m_services.shell.removeAll(*previous);
+            retire(*previous);
     }
 }
 
-std::optional<std::string> Form1::moveAside(const std::string& path, const LocalDateTime& now)
+std::optional<Form1::SetAside> Form1::moveAside(const std::string& path, const LocalDateTime& now)
 {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
                   now.second);
-    std::string aside = path + stamp + ".old";
-    for (int n = 2; m_services.shell.fileExists(aside) || m_services.shell.folderHoldsFile(aside); ++n)
-        aside = path + stamp + "-" + std::to_string(n) + ".old";
-    if (!m_services.shell.rename(path, aside))
+    std::size_t nameAt = path.size();
+    while (nameAt > 0 && !isPathSeparator(path[nameAt - 1]))
+        --nameAt;
+    // The holding folder sits beside the item, so that moving the item in
+    // is a rename within one volume; the item keeps its own name there, the
+    // name it later shows in the trash.
+    std::string holder = path + stamp + ".old";
+    for (int n = 2; m_services.shell.exists(holder); ++n)
+        holder = path + stamp + "-" + std::to_string(n) + ".old";
+    SetAside aside{path, holder, holder + kPathSeparator + path.substr(nameAt)};
+    m_services.shell.makeSureDirectoryPathExists(aside.holder + kPathSeparator);
+    if (!m_services.shell.rename(path, aside.item)) {
+        m_services.shell.removeAll(aside.holder);
         return std::nullopt;
+    }
     return aside;
+}
+
+void Form1::retire(const SetAside& old)
+{
+    // Only now may a trash that can delete outright have it: its
+    // replacement exists. What no trash takes is removed.
+    if (!m_services.shell.trashKeepsWhatItTakes())
+        m_services.shell.moveToTrash(old.item, Text5.text());
+    m_services.shell.removeAll(old.holder);
+}
+
+void Form1::putBack(const SetAside& old)
+{
+    // Where the failed run left something under the name (a time-slot run
+    // has made its new folder), the old backup stays in its holding folder,
+    // in the backup folder all the same.
+    if (m_services.shell.exists(old.original))
+        return;
+    if (m_services.shell.rename(old.item, old.original))
+        m_services.shell.removeAll(old.holder);
 }

@@ -19,15 +19,17 @@ void Form1::Commandcopy()
         m_hourFolder = now.hourFolderName();
         odb();
         const std::string datedFolder = Text5.text() + m_hourFolder;
-        std::optional<std::string> previous;
+        std::optional<SetAside> previous;
         if (m_services.shell.folderHoldsFile(datedFolder + kPathSeparator)) {
-            if (!m_services.shell.moveToTrash(datedFolder, Text5.text()))
+            if (!m_services.shell.trashKeepsWhatItTakes() || !m_services.shell.moveToTrash(datedFolder, Text5.text()))
                 previous = moveAside(datedFolder, now);
         }
         CreateDirr();
+        // A failing run leaves the earlier set aside, beside the new folder
+        // that holds what this run wrote.
         backUpEach([&](const std::string& database) { return datedFolder + kPathSeparator + database + ".bak"; });
         if (previous)
-            m_services.shell.removeAll(*previous);
+            retire(*previous);
     });
 }
 

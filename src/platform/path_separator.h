@@ -7,3 +7,10 @@ inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
+
+// Whether a character separates folders in a path the operator typed or
+// picked: Windows takes "/" as well as its own.
+inline constexpr bool isPathSeparator(char c)
+{
+    return c == kPathSeparator || c == '/';
+}

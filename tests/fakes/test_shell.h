@@ -13,13 +13,21 @@
 // can refuse.
 class TestShell final : public PlatformShell {
 public:
-    explicit TestShell(std::filesystem::path trashFolder) : m_trash(std::move(trashFolder)) {}
+    explicit TestShell(std::filesystem::path trashFolder)
+        : trashKeeps(PlatformShell::trashKeepsWhatItTakes())
+        , m_trash(std::move(trashFolder))
+    {
+    }
+
+    bool trashKeepsWhatItTakes() const override { return trashKeeps; }
 
     bool moveToTrash(const std::string& path, const std::string& backupFolder) override
     {
         trashRequests.push_back(path);
         if (!trashWorks)
             return false;
+        if (trashDeletesOutright)
+            return PlatformShell::removeAll(path);
         if (freedesktopTrash)
             return moveIntoPlatformTrash(*freedesktopTrash, path, backupFolder);
         std::filesystem::create_directories(m_trash);
@@ -50,7 +58,12 @@ public:
         return names;
     }
 
+    // A trash that keeps what it takes gets old backups before the new ones
+    // are written; one that may delete outright (a recycle bin) only after.
+    bool trashKeeps;
     bool trashWorks = true;
+    // As a recycle bin does on a volume that has none.
+    bool trashDeletesOutright = false;
     // Where set, the desktop's trash in these places stands in for the test's.
     std::optional<PlatformTrashPlaces> freedesktopTrash;
     bool renameWorks = true;

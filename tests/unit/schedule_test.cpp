@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/file_bytes.h"
 #include "fakes/form_harness.h"
 #include "platform/path_separator.h"
@@ -85,28 +87,58 @@ TEST_F(Schedule, equalSlotsRunOnceAndAnEditedSlotMatchesFromTheNextTick)
     EXPECT_EQ(statements().size(), 2u);
 }
 
-TEST_F(Schedule, theOldFileGoesToTheTrashBeforeTheNewBackup)
+// What the backup folder holds, by name, sorted.
+std::vector<std::string> namesIn(const std::string& folder)
 {
-    list({"sales"});
-    fs::create_directories(u8path(folder));
-    writeBytes(folder + "sales.bak", "yesterday");
-    bool oldFileGoneAtBackup = false;
-    h.fakeDb.duringExecute = [&](const std::string&) {
-        oldFileGoneAtBackup = !fs::exists(u8path(folder + "sales.bak"));
-    };
-    tick(60);
-    EXPECT_TRUE(oldFileGoneAtBackup);
-    EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"sales.bak"});
-    EXPECT_EQ(readBytes(h.temp.path() / "trash" / "sales.bak"), "yesterday");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(u8path(folder)))
+        names.push_back(utf8Of(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-TEST_F(Schedule, withoutATrashTheOldFileWaitsUntilTheNewBackupSucceeded)
+// The kinds of trash old backups meet, and where an old backup ends up
+// when its replacement was written and when it failed.
+struct TrashCase {
+    const char* name;
+    bool keeps;           // keeps whatever it takes (the freedesktop trash)
+    bool works;           // takes anything at all
+    bool deletesOutright; // a recycle bin on a volume without one
+    bool replacedInTrash; // the old backup of a good run ends in the trash
+    bool failedInTrash;   // the old backup of a failed run is in the trash (else back in place)
+};
+
+void PrintTo(const TrashCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class OldBackups : public Schedule, public ::testing::WithParamInterface<TrashCase> {
+protected:
+    OldBackups()
+    {
+        h.shell.trashKeeps = GetParam().keeps;
+        h.shell.trashWorks = GetParam().works;
+        h.shell.trashDeletesOutright = GetParam().deletesOutright;
+    }
+};
+
+// Never without a backup: where the trash may delete outright (or takes
+// nothing), the old file waits in the backup folder until the new one is
+// written, and a failed backup puts it back under its name.
+TEST_P(OldBackups, goOnlyWhereTheyAreKeptUntilTheNewBackupIsWritten)
 {
     list({"sales", "crm"});
     fs::create_directories(u8path(folder));
     writeBytes(folder + "sales.bak", "old sales");
     writeBytes(folder + "crm.bak", "old crm");
-    h.shell.trashWorks = false;
+    std::vector<std::vector<std::string>> atBackup;
+    std::size_t trashRequestsAtFirstBackup = 0;
+    h.fakeDb.duringExecute = [&](const std::string&) {
+        if (atBackup.empty())
+            trashRequestsAtFirstBackup = h.shell.trashRequests.size();
+        atBackup.push_back(namesIn(folder));
+    };
     h.fakeDb.executeFailure = [](const std::string& sql) -> std::optional<std::int32_t> {
         if (sql.find("[crm]") != std::string::npos)
             return DatabaseError::kFail;
@@ -114,15 +146,63 @@ TEST_F(Schedule, withoutATrashTheOldFileWaitsUntilTheNewBackupSucceeded)
     };
     tick(60);
     EXPECT_EQ(h.messages.texts(), std::vector<std::string>{"连接服务器超时或MSSQL数据不存在,报错号:-2147467259"});
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(u8path(folder)))
-        left.push_back(utf8Of(entry.path().filename()));
-    std::sort(left.begin(), left.end());
-    ASSERT_EQ(left.size(), 2u) << "sales.bak replaced; the old crm backup kept aside";
-    EXPECT_EQ(left[0], "crm.bak.20261206-120000.old");
-    EXPECT_EQ(readBytes(folder + left[0]), "old crm");
-    EXPECT_EQ(left[1], "sales.bak");
+
+    ASSERT_EQ(atBackup.size(), 2u);
+    const std::string aside = "sales.bak.20261206-120000.old";
+    if (GetParam().keeps && GetParam().works) {
+        EXPECT_EQ(atBackup[0], std::vector<std::string>{"crm.bak"}) << "the old file went to the trash first";
+    } else {
+        EXPECT_EQ(atBackup[0], (std::vector<std::string>{"crm.bak", aside})) << "the old file waits aside";
+        if (!GetParam().keeps) {
+            EXPECT_EQ(trashRequestsAtFirstBackup, 0u) << "a trash that may delete is not asked yet";
+        }
+    }
+
+    std::vector<std::string> trashed = h.shell.trashed();
+    std::sort(trashed.begin(), trashed.end());
+    std::vector<std::string> inTrash;
+    if (GetParam().failedInTrash)
+        inTrash.push_back("crm.bak");
+    if (GetParam().replacedInTrash)
+        inTrash.push_back("sales.bak");
+    EXPECT_EQ(trashed, inTrash) << "under their own names";
+    if (GetParam().replacedInTrash) {
+        EXPECT_EQ(readBytes(h.temp.path() / "trash" / "sales.bak"), "old sales");
+    }
+
     EXPECT_NE(readBytes(folder + "sales.bak"), "old sales");
+    if (GetParam().failedInTrash) {
+        EXPECT_EQ(namesIn(folder), std::vector<std::string>{"sales.bak"});
+    } else {
+        EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"crm.bak", "sales.bak"})) << "nothing left aside";
+        EXPECT_EQ(readBytes(folder + "crm.bak"), "old crm") << "the failed backup's old file is back in place";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Trashes, OldBackups,
+                         ::testing::Values(TrashCase{"FreedesktopTrash", true, true, false, true, true},
+                                           TrashCase{"TrashRefusing", true, false, false, false, false},
+                                           TrashCase{"RecycleBin", false, true, false, true, false},
+                                           TrashCase{"RecycleBinDeletingOutright", false, true, true, false, false},
+                                           TrashCase{"RecycleBinRefusing", false, false, false, false, false}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+// A failed backup that left a file under the name: the old backup stays in
+// the backup folder, in its holding folder, under its own name.
+TEST_F(Schedule, anOldFileWaitsAsideWhereAFailedBackupLeftAFile)
+{
+    list({"sales"});
+    h.shell.trashKeeps = false;
+    fs::create_directories(u8path(folder));
+    writeBytes(folder + "sales.bak", "old");
+    h.fakeDb.executeFailure = [&](const std::string&) -> std::optional<std::int32_t> {
+        writeBytes(folder + "sales.bak", "half written");
+        return DatabaseError::kFail;
+    };
+    tick(60);
+    EXPECT_EQ(readBytes(folder + "sales.bak"), "half written");
+    EXPECT_EQ(readBytes(folder + "sales.bak.20261206-120000.old" + kSep + "sales.bak"), "old");
+    EXPECT_TRUE(h.shell.trashed().empty());
 }
 
 TEST_F(Schedule, aFileThatCannotBeMovedStillGetsItsBackup)
@@ -135,6 +215,7 @@ TEST_F(Schedule, aFileThatCannotBeMovedStillGetsItsBackup)
     tick(60);
     EXPECT_EQ(statements(), std::vector<std::string>{statement("sales", folder + "sales.bak")});
     EXPECT_TRUE(h.messages.boxes.empty());
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"sales.bak"}) << "no holding folder left behind";
 }
 
 TEST_F(Schedule, anEmptyListSendsNothingAndSaysNothing)
@@ -321,6 +402,7 @@ protected:
 
 TEST_F(TimeSlotMode, aSecondSlotInTheSameHourReplacesTheFolder)
 {
+    h.shell.trashKeeps = true;
     list({"sales", "crm"});
     f.Text8.setText("12:00:00");
     f.Text7.setText("12:30:00");
@@ -377,6 +459,7 @@ TEST_F(TimeSlotMode, aFolderWithoutFilesIsKeptAndWrittenInto)
 
 TEST_F(TimeSlotMode, anEmptyListStillReplacesAFolderHoldingFiles)
 {
+    h.shell.trashKeeps = true;
     const std::string hour = dated("2026年12月06日12时");
     fs::create_directories(u8path(hour));
     writeBytes(hour + kSep + ".hidden", "counts like a hidden file");
@@ -420,6 +503,7 @@ TEST_F(TimeSlotMode, withoutATrashTheOldFolderIsRemovedOnlyAfterTheRunSucceeded)
     const std::string hour = dated("2026年12月06日12时");
     fs::create_directories(u8path(hour));
     writeBytes(hour + kSep + "sales.bak", "earlier");
+    h.shell.trashKeeps = true;
     h.shell.trashWorks = false;
     h.fakeDb.executeFailure = [](const std::string& sql) -> std::optional<std::int32_t> {
         if (sql.find("[crm]") != std::string::npos)
@@ -428,7 +512,8 @@ TEST_F(TimeSlotMode, withoutATrashTheOldFolderIsRemovedOnlyAfterTheRunSucceeded)
     };
     tick(60);
     const std::string aside = hour + ".20261206-120000.old";
-    EXPECT_EQ(readBytes(aside + kSep + "sales.bak"), "earlier");
+    EXPECT_EQ(readBytes(aside + kSep + "2026年12月06日12时" + kSep + "sales.bak"), "earlier")
+        << "the failed run's new folder holds its name: the earlier set stays aside";
 
     h.fakeDb.executeFailure = nullptr;
     f.Text7.setText("12:10:00");
@@ -436,6 +521,26 @@ TEST_F(TimeSlotMode, withoutATrashTheOldFolderIsRemovedOnlyAfterTheRunSucceeded)
     EXPECT_TRUE(fs::exists(u8path(aside))) << "the earlier failed run's copy stays";
     EXPECT_FALSE(fs::exists(u8path(hour + ".20261206-121000.old"))) << "this run succeeded: its copy is gone";
     EXPECT_TRUE(fs::exists(u8path(hour + kSep + "crm.bak")));
+}
+
+// A recycle bin that may delete outright gets the hour's earlier folder
+// only once the new set is written, under the folder's own name.
+TEST_F(TimeSlotMode, aRecycleBinGetsTheOldFolderAfterTheNewSetIsWritten)
+{
+    list({"sales"});
+    h.shell.trashKeeps = false;
+    const std::string hour = dated("2026年12月06日12时");
+    fs::create_directories(u8path(hour));
+    writeBytes(hour + kSep + "sales.bak", "earlier");
+    std::vector<std::string> atBackup;
+    h.fakeDb.duringExecute = [&](const std::string&) { atBackup = namesIn(folder); };
+    tick(60);
+    const std::string aside = "2026年12月06日12时.20261206-120000.old";
+    EXPECT_EQ(atBackup, (std::vector<std::string>{"2026年12月06日12时", aside}));
+    EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{folder + aside + kSep + "2026年12月06日12时"});
+    EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"2026年12月06日12时"});
+    EXPECT_EQ(readBytes(h.temp.path() / "trash" / u8path("2026年12月06日12时") / "sales.bak"), "earlier");
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"2026年12月06日12时"});
 }
 
 } // namespace

@@ -14,6 +14,12 @@ bool PosixShell::fileExists(const std::string& path) const
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool PosixShell::exists(const std::string& path) const
+{
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
 bool PosixShell::folderHoldsFile(const std::string& folder) const
 {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
