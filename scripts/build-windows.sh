@@ -21,6 +21,8 @@ packages=(
   fonts-wqy-zenhei                 # draws SimSun's Chinese
   locales                          # zh_CN.UTF-8, compiled into the build folder
   xvfb xauth                       # the tests' display
+  trayer xdotool x11-utils         # a notification area on it (XEmbed), clicks and window trees
+  zip                              # dist/ondrel-windows-x64.zip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -17,6 +17,14 @@
 # zh_CN.UTF-8 (code page 936, the system's own texts such as "确定" in
 # Chinese, Chinese drawn in captions and message boxes), Wine's own fonts in
 # C:\windows\Fonts, and SimSun (宋体) drawn with WenQuanYi Zen Hei.
+#
+# Wine runs with a home of the build's own (BUILD/wine-home): the prefix's
+# Desktop and Documents are links into it, and the recycle bin is the
+# freedesktop trash in it, so nothing a test deletes reaches the real
+# user's trash. While the road is up, its display has a notification area
+# (trayer, an XEmbed tray) where Wine docks the programs' tray icons, and a
+# tmpfs of its own is mounted where mounting is allowed: a volume whose
+# items Wine's recycle bin cannot keep.
 set -euo pipefail
 
 build=$(cd "${1:?usage: wine-road.sh BUILD COMMAND}" && pwd)
@@ -26,6 +34,7 @@ shift 2
 prefix=$build/wineprefix
 locales=$build/wine-locale
 road=$build/wine-road   # what runs while the tests run
+home=$build/wine-home
 stamp=$prefix/.ondrel-prefix
 
 # Everything Wine is started with, in every command: the same locale each
@@ -34,7 +43,8 @@ stamp=$prefix/.ondrel-prefix
 # associations written into the user's desktop, and the project's ODBC
 # driver list, which unixODBC reads when Wine's odbc32 first loads it.
 wine_env=(
-  env -u LANGUAGE
+  env -u LANGUAGE -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME
+  HOME="$home"
   WINEPREFIX="$prefix"
   WINEDEBUG=-all
   WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -66,10 +76,17 @@ make_prefix() {
   fi
   # No display: nothing shows on the desktop of whoever builds.
   local setup=(env -u DISPLAY "${wine_env[@]}")
+  # A prefix made with another home links its user folders there.
+  if [ -f "$prefix/system.reg" ] && [ "$(cat "$prefix/.ondrel-home" 2>/dev/null || true)" != "$home" ]; then
+    echo "wine-road: the prefix was made with another home; making it again"
+    rm -rf "$prefix"
+  fi
+  mkdir -p "$home"
   if [ ! -f "$prefix/system.reg" ]; then
     echo "wine-road: making the Wine prefix $prefix"
     "${setup[@]}" wineboot -i
     "${setup[@]}" wineserver -w
+    echo "$home" >"$prefix/.ondrel-home"
   fi
   # Debian's Wine 8 does not load its own fonts from /usr/share/wine/fonts:
   # without them captions lose their Marlett buttons and Tahoma is missing.
@@ -108,7 +125,7 @@ make_prefix() {
 stop_road() {
   "${wine_env[@]}" wineserver -k 2>/dev/null || true
   local name pid
-  for name in standin xvfb; do   # the keeper went with the wineserver
+  for name in standin trayer xvfb; do   # the keeper went with the wineserver
     pid=$(cat "$road/$name.pid" 2>/dev/null || true)
     if running "$pid"; then
       kill "$pid"
@@ -118,6 +135,14 @@ stop_road() {
     rm -f "$road/$name.pid"
   done
   rm -f "$road/display" "$road/env"
+  if mountpoint -q "$road/other-device" 2>/dev/null; then
+    umount "$road/other-device" || umount -l "$road/other-device" || true
+  fi
+}
+
+# Whether a notification area owns the screen's tray selection.
+tray_owned() {
+  DISPLAY="$1" xdotool search --classname trayer >/dev/null 2>&1
 }
 
 wait_for() {   # wait_for SECONDS TEST...
@@ -146,6 +171,13 @@ start_road() {
   rm -f "$road/display.new"
   local display
   display=$(cat "$road/display")
+  # The notification area, before Wine's desktop starts: Wine docks every
+  # tray icon into it. On top of the screen, its icons from the right.
+  setsid env DISPLAY="$display" trayer --edge top --align right --widthtype request --height 24 \
+    --SetDockType true --SetPartialStrut false --transparent false --tint 0xc0c0c0 \
+    </dev/null >"$road/trayer.log" 2>&1 &
+  echo $! >"$road/trayer.pid"
+  wait_for 10 tray_owned "$display" || { echo "wine-road: trayer did not start" >&2; cat "$road/trayer.log" >&2; exit 1; }
   "${wine_env[@]}" DISPLAY="$display" wineserver -p </dev/null >"$road/wineserver.log" 2>&1
   rm -f "$road/keeper.ready"
   setsid "${wine_env[@]}" DISPLAY="$display" wine "$keeper" "Z:${road//\//\\}\\keeper.ready" \
@@ -160,6 +192,7 @@ start_road() {
   # Z: is Wine's map of this machine's root: a Windows program's
   # Z:\...\BACKUPS\X.BAK is the stand-in's /.../backups/X.BAK.
   setsid "$standin" --port 0 --login "sa:$password" --database Sales:1MB --database crm:1MB --database 销售:1MB \
+    --database 'a]b:64KB' --database "o'brien:64KB" \
     --statement-log "$dir/statements.jsonl" --backup-dir "$dir/backups" --drive "Z:=/" \
     >"$dir/stdout" 2>"$dir/stderr" </dev/null &
   echo $! >"$road/standin.pid"
@@ -170,6 +203,17 @@ start_road() {
   local windows_dir="Z:${dir//\//\\}"
   printf '%s\n' "ONDREL_STANDIN_SERVER=127.0.0.1,$port" "ONDREL_STANDIN_PASSWORD=$password" \
     "ONDREL_STANDIN_LOG=$windows_dir\\statements.jsonl" "ONDREL_STANDIN_BACKUPS=$windows_dir\\backups" >"$road/env"
+  # Where Wine's recycle bin keeps what it takes (emptied for the tests).
+  rm -rf "$home/.local/share/Trash"
+  mkdir -p "$home/.local/share/Trash/files" "$home/.local/share/Trash/info"
+  echo "ONDREL_ROAD_TRASH=Z:${home//\//\\}\\.local\\share\\Trash" >>"$road/env"
+  # A volume the recycle bin cannot keep items of: another file system.
+  mkdir -p "$road/other-device"
+  if mount -t tmpfs -o size=64m,mode=0777 ondrel-road "$road/other-device" 2>/dev/null; then
+    echo "ONDREL_ROAD_OTHER_DEVICE=Z:${road//\//\\}\\other-device" >>"$road/env"
+  else
+    echo "wine-road: mounting a tmpfs was refused: the tests of another volume will skip" >&2
+  fi
   echo "wine-road: display $(cat "$road/display"), stand-in on 127.0.0.1,$port"
 }
 
