@@ -7,6 +7,7 @@
 #include "platform/win32/controls/edit.h"
 #include "platform/win32/guard.h"
 #include "platform/win32/twips.h"
+#include "platform/win32/win32_tray_service.h"
 
 namespace Win32 {
 
@@ -100,6 +101,9 @@ MainWindow::MainWindow(Form1& form) : m_form(form), m_self(std::make_shared<Main
     if (!m_window)
         return;
     m_dpi = ::GetDpiForWindow(m_window);
+    // Explorer runs with less privilege than a program started as
+    // administrator: its broadcast must still reach us.
+    ::ChangeWindowMessageFilterEx(m_window, Win32TrayService::taskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
     m_fonts = std::make_unique<ViewFonts>(m_dpi);
     buildControls();
     layOut();
@@ -148,7 +152,15 @@ LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam,
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == Win32TrayService::taskbarCreatedMessage()) {
+        if (m_taskbarCreated)
+            runGuarded("TaskbarCreated", [&] { m_taskbarCreated(); });
+        return 0;
+    }
     switch (message) {
+    case Win32TrayService::kCallbackMessage:
+        onTrayEvent(lParam);
+        return 0;
     case WM_COMMAND:
         if (lParam != 0)
             onCommand(LOWORD(wParam), HIWORD(wParam));
@@ -576,6 +588,15 @@ void MainWindow::onCommand(int id, int code)
     case ControlKind::Frame:
         break;
     }
+}
+
+// The notification icon's mouse events, and nothing else, reach the model
+// as the tray's mouse-move callback; the window's own mouse movement never
+// does (at 144 dpi the window is wider than 517 pixels, a right-button
+// release's code).
+void MainWindow::onTrayEvent(LPARAM event)
+{
+    runGuarded("tray", [&] { m_form.TrayNotified(static_cast<int>(LOWORD(event))); });
 }
 
 void MainWindow::onSize(WPARAM kind)

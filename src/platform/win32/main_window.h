@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -44,6 +45,10 @@ public:
     // The native control that renders a model control.
     Window windowFor(const Control& control) const;
 
+    // Explorer's taskbar is (again) there, with a notification area that
+    // knows no icon of ours.
+    void onTaskbarCreated(std::function<void()> handler) { m_taskbarCreated = std::move(handler); }
+
 private:
     struct View {
         Control* model;
@@ -67,6 +72,7 @@ private:
     void applyVisibility();
 
     void onCommand(int id, int code);
+    void onTrayEvent(LPARAM event);
     void onSize(WPARAM kind);
     void onDpiChanged(UINT dpi, const RECT& suggested);
     bool onDrawItem(const DRAWITEMSTRUCT& item);
@@ -84,6 +90,7 @@ private:
     std::vector<View> m_views; // in the order of Form1::controls()
     WindowIcons m_icons;
     HWND m_lastFocus = nullptr;
+    std::function<void()> m_taskbarCreated;
     int m_rendering = 0;
     bool m_started = false;
     bool m_minimized = false;

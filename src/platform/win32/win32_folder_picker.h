@@ -2,11 +2,11 @@
 
 #include "platform/folder_picker.h"
 
-// No folder dialog yet: "选择" answers as if the operator had cancelled, and
-// the backup folder is typed into its field. Windows' file systems do not
-// tell folder names apart by letter case.
+// The shell's folder dialog (SHBrowseForFolderW) behind "选择": the whole
+// shell namespace from the desktop down, no owner, no options. Windows'
+// file systems do not tell folder names apart by letter case.
 class Win32FolderPicker final : public FolderPicker {
 public:
-    std::optional<std::string> browse() override { return std::nullopt; }
+    std::optional<std::string> browse() override;
     bool ignoresCase() const override { return true; }
 };

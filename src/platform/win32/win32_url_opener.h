@@ -2,8 +2,9 @@
 
 #include "platform/url_opener.h"
 
-// No browser is started yet: the links and "升级程序" do nothing.
+// Hands the address to the browser Windows has for it (ShellExecuteW),
+// without waiting for the browser.
 class Win32UrlOpener final : public UrlOpener {
 public:
-    void open(const std::string&) override {}
+    void open(const std::string& address) override;
 };

@@ -1,6 +1,8 @@
 #include "platform/win32/win32_window_system.h"
 
+#include "app/menu.h"
 #include "platform/win32/twips.h"
+#include "platform/win32/wide_text.h"
 
 RECT Win32WindowSystem::screen() const
 {
@@ -49,4 +51,38 @@ float Win32WindowSystem::windowHeightTwips() const
 {
     const RECT r = window();
     return static_cast<float>(r.bottom - r.top) * twipsPerPixelX();
+}
+
+std::string Win32WindowSystem::popupMenu()
+{
+    if (!m_window || !m_menu)
+        return {};
+    const HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        return {};
+    // Item identifiers count from 1: TrackPopupMenu returns 0 for no choice.
+    const std::vector<MenuItem*>& items = m_menu->items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const MenuItem& item = *items[i];
+        if (item.isSeparator()) {
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const UINT flags = MF_STRING | (item.enabled() ? MF_ENABLED : MF_GRAYED);
+        ::AppendMenuW(menu, flags, i + 1, Wide::fromUtf8(item.caption()).c_str());
+    }
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    // The documented way for a notification icon's menu: a menu whose
+    // window is not in the foreground stays open when the operator clicks
+    // elsewhere, and without the message after it the next opening closes
+    // at once.
+    ::SetForegroundWindow(m_window);
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_window, nullptr));
+    ::PostMessageW(m_window, WM_NULL, 0, 0);
+    ::DestroyMenu(menu);
+    if (chosen == 0 || chosen > items.size())
+        return {};
+    return items[chosen - 1]->name();
 }

@@ -3,22 +3,31 @@
 #include "platform/win32/windows_api.h"
 #include "platform/window_system.h"
 
+class Menu;
+
 // The screen and the window as the model measures them, in twips at the
-// window's own dpi. No tray menu yet: it is never opened.
+// window's own dpi, and the tray menu as a native popup menu.
 class Win32WindowSystem final : public WindowSystem {
 public:
-    void attach(HWND window) { m_window = window; }
+    void attach(HWND window, const Menu* trayMenu = nullptr)
+    {
+        m_window = window;
+        m_menu = trayMenu;
+    }
 
     float screenWidthTwips() const override;
     float screenHeightTwips() const override;
     float windowWidthTwips() const override;
     float windowHeightTwips() const override;
     float twipsPerPixelX() const override;
-    std::string popupMenu() override { return {}; }
+    // The tray menu as it stands now, at the cursor, until the operator
+    // chooses an item or clicks elsewhere.
+    std::string popupMenu() override;
 
 private:
     RECT screen() const;
     RECT window() const;
 
     HWND m_window = nullptr;
+    const Menu* m_menu = nullptr;
 };
