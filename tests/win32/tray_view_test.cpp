@@ -1,0 +1,176 @@
+// The tray seen from inside the program: the menu as Win32 shows it, which
+// messages reach the model's tray handler, and the window's taskbar entry.
+
+#include "view_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/twips.h"
+#include "platform/win32/win32_tray_service.h"
+#include "platform/win32/win32_window_system.h"
+
+namespace ondrel::win32test {
+namespace {
+
+struct ShownItem {
+    std::string caption; // "-" for a separator
+    bool enabled;
+    bool operator==(const ShownItem&) const = default;
+};
+
+void PrintTo(const ShownItem& item, std::ostream* out)
+{
+    *out << item.caption << (item.enabled ? "" : " (grey)");
+}
+
+// What the open popup menu of this thread shows, read from inside its own
+// modal loop (a timer's callback runs there), then answered with keys.
+struct MenuReader {
+    static inline std::vector<ShownItem> items;
+    static inline std::vector<UINT> answer;
+
+    static void CALLBACK read(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        const HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        if (!menuWindow || !IsWindowVisible(menuWindow))
+            return;
+        KillTimer(nullptr, timer);
+        const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            if (state & MF_SEPARATOR) {
+                items.push_back({"-", true});
+                continue;
+            }
+            wchar_t caption[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), caption, 64, MF_BYPOSITION);
+            items.push_back({utf8(caption), !(state & (MF_GRAYED | MF_DISABLED))});
+        }
+        for (const UINT key : answer)
+            PostMessageW(menuWindow, WM_KEYDOWN, key, 1);
+    }
+
+    static std::string open(Win32WindowSystem& windows, std::vector<UINT> keys)
+    {
+        items.clear();
+        answer = std::move(keys);
+        SetTimer(nullptr, 0, 50, read);
+        return windows.popupMenu();
+    }
+};
+
+TEST(TrayMenu, showsEveryItemWithItsCaptionAndStateAndReturnsTheChoice)
+{
+    ViewHarness w;
+    Form1& form = w.h.form;
+    form.Form_Load();
+    w.window.start();
+    Win32WindowSystem windows;
+    windows.attach(w.window.handle(), &form.mnuPopUp);
+    form.stops.setCaption("停止备份");
+    form.upcc.setEnabled(false);
+
+    EXPECT_EQ(MenuReader::open(windows, {VK_UP, VK_RETURN}), "mnuExit");
+    EXPECT_EQ(MenuReader::items,
+              (std::vector<ShownItem>{{"停止备份", true},
+                                      {"显示窗口", true},
+                                      {"-", true},
+                                      {"升级程序", false},
+                                      {"关于程序", true},
+                                      {"退 出", true}}));
+    // A grey item cannot be chosen; Escape chooses nothing.
+    EXPECT_EQ(MenuReader::open(windows, {VK_UP, VK_UP, VK_UP, VK_RETURN}), "");
+    EXPECT_EQ(MenuReader::open(windows, {VK_ESCAPE}), "");
+    // Each opening shows the items as they are then.
+    form.mnuChange.setCaption("隐藏托盘");
+    form.upcc.setEnabled(true);
+    EXPECT_EQ(MenuReader::open(windows, {VK_UP, VK_UP, VK_UP, VK_RETURN}), "upcc");
+    ASSERT_EQ(MenuReader::items.size(), 6u);
+    EXPECT_EQ(MenuReader::items[1], (ShownItem{"隐藏托盘", true}));
+}
+
+// Client pixels where the tray's codes would be read as a position: 515
+// (a double-click) and 517 (a right-button release), on the window's own
+// surface between "退出" and the option buttons.
+POINT atPixel(const ViewHarness& w, int x)
+{
+    return {x, Twips::toPixels(2150, w.window.dpi())};
+}
+
+TEST(TrayCallback, theWindowsOwnMouseMovementNeverReachesTheTrayHandler)
+{
+    ViewHarness w;
+    Form1& form = w.h.form;
+    form.Form_Load();
+    w.window.start();
+    for (const int x : {515, 517}) {
+        const POINT at = atPixel(w, x);
+        SendMessageW(w.window.handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(w.window.handle(), WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+    w.drainMessages();
+    EXPECT_EQ(form.tray.lastMessage, 0);
+    EXPECT_EQ(w.h.windowSystem.menusShown, 0);
+    EXPECT_EQ(form.mnuChange.caption(), "显示窗口") << "a double-click's handler ran";
+}
+
+struct Callback {
+    const char* name;
+    UINT mouseMessage;
+    int menus;
+    bool shown;
+};
+
+const Callback kCallbacks[] = {
+    {"MouseMove", WM_MOUSEMOVE, 0, false}, {"LeftDown", WM_LBUTTONDOWN, 0, false},
+    {"LeftUp", WM_LBUTTONUP, 0, false},    {"RightDown", WM_RBUTTONDOWN, 0, false},
+    {"RightUp", WM_RBUTTONUP, 1, false},   {"LeftDoubleClick", WM_LBUTTONDBLCLK, 0, true},
+};
+
+void PrintTo(const Callback& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class TrayCallbacks : public ::testing::TestWithParam<Callback> {};
+
+// The icon's private message carries the mouse message in lParam; the
+// handler reads it back in pixels at whatever dpi the window has.
+TEST_P(TrayCallbacks, reachTheTrayHandlerWithTheirMouseMessage)
+{
+    ViewHarness w;
+    Form1& form = w.h.form;
+    form.Form_Load();
+    w.window.start();
+    SendMessageW(w.child("Command5"), BM_CLICK, 0, 0);
+    ASSERT_FALSE(IsWindowVisible(w.window.handle()));
+
+    SendMessageW(w.window.handle(), Win32TrayService::kCallbackMessage, 1, GetParam().mouseMessage);
+    EXPECT_EQ(form.tray.lastMessage, static_cast<std::int32_t>(GetParam().mouseMessage));
+    EXPECT_EQ(w.h.windowSystem.menusShown, GetParam().menus);
+    EXPECT_EQ(IsWindowVisible(w.window.handle()) != FALSE, GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tray, TrayCallbacks, ::testing::ValuesIn(kCallbacks),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(TaskbarEntry, goesWithoutChangingTheClientArea)
+{
+    ViewHarness w;
+    w.h.form.Form_Load();
+    w.window.start();
+    const SIZE before = w.clientSize();
+    w.h.form.iconm();
+    ASSERT_TRUE(GetWindowLongW(w.window.handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(w.clientSize(), before);
+    SendMessageW(w.child("Command5"), BM_CLICK, 0, 0);
+    w.h.form.Form_MouseMove(0, 0, 515 * 15, 0);
+    ASSERT_TRUE(IsWindowVisible(w.window.handle()));
+    EXPECT_EQ(w.clientSize(), before);
+}
+
+} // namespace
+} // namespace ondrel::win32test
