@@ -88,9 +88,9 @@ protected:
         return waitForIcon();
     }
 
-    HWND openMenu(HWND shown) const
+    HWND openMenu(HWND shown, POINT at = kOnIcon) const
     {
-        click(shown, kOnIcon, 3);
+        click(shown, at, 3);
         HWND menu = nullptr;
         waitFor([&] {
             const std::vector<HWND> menus = popupMenus(program.id());
@@ -274,6 +274,53 @@ TEST_F(ProgramTray, mouseMovementOverTheWindowAtTheTraysCodesOpensNothing)
     EXPECT_TRUE(hasTaskbarButton(program.window()));
     EXPECT_TRUE(IsWindowEnabled(program.control(L"Button", L"托盘")));
     EXPECT_EQ(icon(), nullptr);
+}
+
+// Pictures of the tray menu beside its icon and of the About box, for the
+// documentation: scripts/windows-screenshots.sh runs this, with
+// ONDREL_SCREENSHOTS naming the folder (a path of this machine).
+class DISABLED_Screenshots : public ProgramTray {
+protected:
+    // ImageMagick's import takes the part of the screen.
+    static void take(const RECT& part, const std::wstring& name)
+    {
+        const std::wstring folder = environmentVariable(L"ONDREL_SCREENSHOTS");
+        ASSERT_FALSE(folder.empty()) << "ONDREL_SCREENSHOTS names no folder";
+        const std::wstring geometry = std::to_wstring(part.right - part.left) + L"x"
+            + std::to_wstring(part.bottom - part.top) + L"+" + std::to_wstring(part.left) + L"+"
+            + std::to_wstring(part.top);
+        EXPECT_TRUE(runHostProgram(L"/usr/bin/import -window root -crop " + geometry + L" " + folder + L"/" + name));
+    }
+};
+
+TEST_F(DISABLED_Screenshots, trayMenuAndAboutBox)
+{
+    const HWND shown = hideToTray();
+    ASSERT_NE(shown, nullptr);
+    // Opened from the icon's lower edge, the menu leaves the icon in sight.
+    const HWND menu = openMenu(shown, {2, 19});
+    ASSERT_NE(menu, nullptr);
+    // The icon in the notification area on the screen's top edge, the menu
+    // hanging from it, the item under the keyboard's highlight.
+    keys(menu, {VK_UP, VK_UP});
+    std::this_thread::sleep_for(500ms);
+    RECT iconRect{};
+    GetWindowRect(shown, &iconRect);
+    RECT menuRect{};
+    GetWindowRect(menu, &menuRect);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    take({std::max(0L, menuRect.left - 200), 0, static_cast<LONG>(screenWidth), menuRect.bottom + 30},
+         L"ondrel-tray-menu-windows.png");
+
+    keys(menu, {VK_RETURN}); // "关于程序"
+    HWND box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = findBox(L"关于程序", program.id())) != nullptr; }));
+    std::this_thread::sleep_for(500ms);
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    take(boxRect, L"ondrel-about-windows.png");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    program.press(L"退出");
 }
 
 } // namespace
