@@ -143,6 +143,31 @@ TEST_F(ProgramTray, theIconIsDockedBehindTheHiddenWindowAndADoubleClickBringsItB
     EXPECT_TRUE(waitFor([&] { return icon() == nullptr; })) << "the icon outlived the program";
 }
 
+// The tray's tooltip: the update site's bare domain and the program's name.
+TEST_F(ProgramTray, theIconsTipShowsWhenTheMouseRestsOnIt)
+{
+    const HWND shown = hideToTray();
+    ASSERT_NE(shown, nullptr);
+    RECT iconRect{};
+    GetWindowRect(shown, &iconRect);
+    moveMouse({iconRect.left + 4, iconRect.top + 4});
+    moveMouse({iconRect.left + kOnIcon.x, iconRect.top + kOnIcon.y});
+    const DWORD tray = processOf(shown);
+    HWND tip = nullptr;
+    const auto findTip = [&] {
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); w;
+             w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr)) {
+            if (processOf(w) == tray && IsWindowVisible(w) && !windowText(w).empty()) {
+                tip = w;
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(waitFor(findTip, 5s)) << "no tip showed";
+    EXPECT_EQ(windowText(tip), L"ondrel.cn'Ondrel");
+}
+
 TEST_F(ProgramTray, theMenuOpensAtTheCursorOnTheRightButtonAndClosesOnAClickElsewhere)
 {
     const HWND shown = hideToTray();
