@@ -157,15 +157,41 @@ TEST_P(TrayCallbacks, reachTheTrayHandlerWithTheirMouseMessage)
 INSTANTIATE_TEST_SUITE_P(Tray, TrayCallbacks, ::testing::ValuesIn(kCallbacks),
                          [](const auto& test) { return std::string(test.param.name); });
 
+// Where the system draws a window's caption higher than a tool window's.
+class LowToolCaptions final {
+public:
+    LowToolCaptions()
+    {
+        m_saved.cbSize = sizeof m_saved;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m_saved, &m_saved, 0);
+        NONCLIENTMETRICSW low = m_saved;
+        low.iCaptionHeight = m_saved.iSmCaptionHeight + 8;
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof low, &low, 0);
+    }
+    ~LowToolCaptions() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof m_saved, &m_saved, 0); }
+    LowToolCaptions(const LowToolCaptions&) = delete;
+    LowToolCaptions& operator=(const LowToolCaptions&) = delete;
+
+private:
+    NONCLIENTMETRICSW m_saved{};
+};
+
 TEST(TaskbarEntry, goesWithoutChangingTheClientArea)
 {
+    const LowToolCaptions captions;
     ViewHarness w;
     w.h.form.Form_Load();
     w.window.start();
     const SIZE before = w.clientSize();
+    RECT frame{};
+    GetWindowRect(w.window.handle(), &frame);
     w.h.form.iconm();
     ASSERT_TRUE(GetWindowLongW(w.window.handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_EQ(w.clientSize(), before);
+    RECT toolFrame{};
+    GetWindowRect(w.window.handle(), &toolFrame);
+    EXPECT_LT(toolFrame.bottom - toolFrame.top, frame.bottom - frame.top) << "the caption did not change";
+
     SendMessageW(w.child("Command5"), BM_CLICK, 0, 0);
     w.h.form.Form_MouseMove(0, 0, 515 * 15, 0);
     ASSERT_TRUE(IsWindowVisible(w.window.handle()));

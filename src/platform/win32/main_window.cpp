@@ -505,6 +505,10 @@ void MainWindow::applyTaskbarEntry(bool inTaskbar)
     ::SetWindowLongPtrW(m_window, GWL_EXSTYLE, wanted);
     ::SetWindowPos(m_window, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // A tool window's caption may be lower: the client area keeps its size.
+    RECT placed{};
+    ::GetWindowRect(m_window, &placed);
+    fitClientArea(placed.left, placed.top);
     if (wasVisible)
         applyVisibility();
 }
