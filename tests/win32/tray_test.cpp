@@ -53,7 +53,7 @@ protected:
         ASSERT_NE(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr) << "Wine's desktop has no notification area";
     }
 
-    // The icon of this program's that the tray shows now, if any.
+    // This program's icon in the tray, if it shows one now.
     HWND icon() const
     {
         std::vector<HWND> ours;
