@@ -166,6 +166,11 @@ TEST_P(OldBackups, goOnlyWhereTheyAreKeptUntilTheNewBackupIsWritten)
     if (GetParam().replacedInTrash)
         inTrash.push_back("sales.bak");
     EXPECT_EQ(trashed, inTrash) << "under their own names";
+    if (!GetParam().keeps) {
+        ASSERT_FALSE(h.shell.trashRequests.empty());
+        EXPECT_EQ(h.shell.trashRequests[0], folder + "sales.bak")
+            << "from its own place, which the trash records for restoring it";
+    }
     if (GetParam().replacedInTrash) {
         EXPECT_EQ(readBytes(h.temp.path() / "trash" / "sales.bak"), "old sales");
     }
@@ -537,7 +542,8 @@ TEST_F(TimeSlotMode, aRecycleBinGetsTheOldFolderAfterTheNewSetIsWritten)
     tick(60);
     const std::string aside = "2026年12月06日12时.20261206-120000.old";
     EXPECT_EQ(atBackup, (std::vector<std::string>{"2026年12月06日12时", aside}));
-    EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{folder + aside + kSep + "2026年12月06日12时"});
+    EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{hour})
+        << "from its own place, which the trash records for restoring it";
     EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"2026年12月06日12时"});
     EXPECT_EQ(readBytes(h.temp.path() / "trash" / u8path("2026年12月06日12时") / "sales.bak"), "earlier");
     EXPECT_EQ(namesIn(folder), std::vector<std::string>{"2026年12月06日12时"});
