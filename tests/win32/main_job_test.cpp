@@ -366,6 +366,18 @@ TEST_P(OnEachVolume, timeSlotModeRecyclesTheHoursFolderOnlyOnceTheNewSetIsWritte
     } else {
         EXPECT_TRUE(recycled.empty()) << "Wine deletes a folder from another device outright";
     }
+
+    // A run that fails keeps the set it would have replaced in the backup
+    // folder, beside the new folder with what the failed run wrote.
+    f.Text6.setText("12:45:00");
+    f.Combo1.addItem("crm2");
+    const std::string replaced = readBytes(hour + "\\销售.bak");
+    slot(12, 45);
+    EXPECT_EQ(messages.texts().back(), kNoSuchDatabase);
+    const std::string aside = "2026年12月06日12时.20261206-124500.old";
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"2026年12月06日12时", aside}));
+    EXPECT_EQ(readBytes(folder + aside + "\\2026年12月06日12时\\销售.bak"), replaced);
+    EXPECT_EQ(shell.outcomes.size(), 1u) << "nothing recycled";
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, OnEachVolume, ::testing::Values(Volume::SameDevice, Volume::OtherDevice), volumeName);
