@@ -210,6 +210,66 @@ TEST_F(Schedule, anOldFileWaitsAsideWhereAFailedBackupLeftAFile)
     EXPECT_TRUE(h.shell.trashed().empty());
 }
 
+// The old backup goes to a recycle bin from its own place while its
+// replacement waits in the holding folder; where a step of that fails, the
+// replacement stays under its name and the old backup goes from the
+// holding folder instead.
+struct StepCase {
+    const char* name;
+    // The rename that fails, by the ends of its source and target ("/" for
+    // the separator); nothing fails where both are empty.
+    const char* refusedFrom;
+    const char* refusedTo;
+    const char* trashedFrom; // where the trash was asked to take the old backup from
+};
+
+void PrintTo(const StepCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string withSeparators(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class RecyclingSteps : public Schedule, public ::testing::WithParamInterface<StepCase> {};
+
+TEST_P(RecyclingSteps, neverCostTheNewBackupItsName)
+{
+    list({"sales"});
+    h.shell.trashKeeps = false;
+    fs::create_directories(u8path(folder));
+    writeBytes(folder + "sales.bak", "old");
+    const std::string from = withSeparators(GetParam().refusedFrom);
+    const std::string to = withSeparators(GetParam().refusedTo);
+    h.shell.refusesRename = [&](const std::string& source, const std::string& target) {
+        return !(from.empty() && to.empty()) && endsWith(source, from) && endsWith(target, to);
+    };
+    tick(60);
+    EXPECT_TRUE(h.messages.boxes.empty());
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"sales.bak"}) << "nothing left aside";
+    EXPECT_NE(readBytes(folder + "sales.bak"), "old");
+    ASSERT_FALSE(h.shell.trashRequests.empty());
+    EXPECT_EQ(h.shell.trashRequests[0], folder + withSeparators(GetParam().trashedFrom));
+    EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"sales.bak"});
+    EXPECT_EQ(readBytes(h.temp.path() / "trash" / "sales.bak"), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RecycleBin, RecyclingSteps,
+    ::testing::Values(StepCase{"AllSteps", "", "", "sales.bak"},
+                      StepCase{"ReplacementCannotStepAside", "", ".new", "sales.bak.20261206-120000.old/sales.bak"},
+                      StepCase{"OldCannotStepBack", ".old/sales.bak", "bak/sales.bak",
+                               "sales.bak.20261206-120000.old/sales.bak"}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 TEST_F(Schedule, aFileThatCannotBeMovedStillGetsItsBackup)
 {
     list({"sales"});
