@@ -220,7 +220,8 @@ private:
     // Nothing when the item could not be moved; it then stays where it is.
     std::optional<SetAside> moveAside(const std::string& path, const LocalDateTime& now);
     // After its replacement was written: into a trash that may delete
-    // outright, or removed.
+    // outright, from its own place and under its own name (the replacement
+    // steps into the holding folder meanwhile), or removed.
     void retire(const SetAside& old);
     // After its replacement failed: back under its name, unless the failed
     // backup left something there.

@@ -82,11 +82,26 @@ std::optional<Form1::SetAside> Form1::moveAside(const std::string& path, const L
 
 void Form1::retire(const SetAside& old)
 {
-    // Only now may a trash that can delete outright have it: its
-    // replacement exists. What no trash takes is removed.
-    if (!m_services.shell.trashKeepsWhatItTakes())
-        m_services.shell.moveToTrash(old.item, Text5.text());
-    m_services.shell.removeAll(old.holder);
+    Shell& shell = m_services.shell;
+    if (!shell.trashKeepsWhatItTakes()) {
+        // Only now may a trash that can delete outright have it: its
+        // replacement exists. The trash records where an item was, for
+        // restoring it: the old backup goes there from its own place, its
+        // replacement waiting in the holding folder for that moment.
+        const std::string standby = old.item + ".new";
+        if (shell.rename(old.original, standby)) {
+            if (shell.rename(old.item, old.original) && !shell.moveToTrash(old.original, Text5.text()))
+                shell.rename(old.original, old.item);
+            // Should the replacement not go back under its name, it stays in
+            // the holding folder, where the operator finds it.
+            if (!shell.rename(standby, old.original))
+                return;
+        }
+        if (shell.exists(old.item))
+            shell.moveToTrash(old.item, Text5.text());
+    }
+    // What no trash took is removed.
+    shell.removeAll(old.holder);
 }
 
 void Form1::putBack(const SetAside& old)

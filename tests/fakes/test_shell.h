@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ public:
 
     bool rename(const std::string& from, const std::string& to) override
     {
-        if (!renameWorks)
+        if (!renameWorks || (refusesRename && refusesRename(from, to)))
             return false;
         return PlatformShell::rename(from, to);
     }
@@ -67,6 +68,8 @@ public:
     // Where set, the desktop's trash in these places stands in for the test's.
     std::optional<PlatformTrashPlaces> freedesktopTrash;
     bool renameWorks = true;
+    // Where set, the renames it answers true for fail (a file held open).
+    std::function<bool(const std::string& from, const std::string& to)> refusesRename;
     std::vector<std::string> trashRequests;
 
 private:

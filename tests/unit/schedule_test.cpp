@@ -166,6 +166,11 @@ TEST_P(OldBackups, goOnlyWhereTheyAreKeptUntilTheNewBackupIsWritten)
     if (GetParam().replacedInTrash)
         inTrash.push_back("sales.bak");
     EXPECT_EQ(trashed, inTrash) << "under their own names";
+    if (!GetParam().keeps) {
+        ASSERT_FALSE(h.shell.trashRequests.empty());
+        EXPECT_EQ(h.shell.trashRequests[0], folder + "sales.bak")
+            << "from its own place, which the trash records for restoring it";
+    }
     if (GetParam().replacedInTrash) {
         EXPECT_EQ(readBytes(h.temp.path() / "trash" / "sales.bak"), "old sales");
     }
@@ -204,6 +209,66 @@ TEST_F(Schedule, anOldFileWaitsAsideWhereAFailedBackupLeftAFile)
     EXPECT_EQ(readBytes(folder + "sales.bak.20261206-120000.old" + kSep + "sales.bak"), "old");
     EXPECT_TRUE(h.shell.trashed().empty());
 }
+
+// The old backup goes to a recycle bin from its own place while its
+// replacement waits in the holding folder; where a step of that fails, the
+// replacement stays under its name and the old backup goes from the
+// holding folder instead.
+struct StepCase {
+    const char* name;
+    // The rename that fails, by the ends of its source and target ("/" for
+    // the separator); nothing fails where both are empty.
+    const char* refusedFrom;
+    const char* refusedTo;
+    const char* trashedFrom; // where the trash was asked to take the old backup from
+};
+
+void PrintTo(const StepCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string withSeparators(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class RecyclingSteps : public Schedule, public ::testing::WithParamInterface<StepCase> {};
+
+TEST_P(RecyclingSteps, neverCostTheNewBackupItsName)
+{
+    list({"sales"});
+    h.shell.trashKeeps = false;
+    fs::create_directories(u8path(folder));
+    writeBytes(folder + "sales.bak", "old");
+    const std::string from = withSeparators(GetParam().refusedFrom);
+    const std::string to = withSeparators(GetParam().refusedTo);
+    h.shell.refusesRename = [&](const std::string& source, const std::string& target) {
+        return !(from.empty() && to.empty()) && endsWith(source, from) && endsWith(target, to);
+    };
+    tick(60);
+    EXPECT_TRUE(h.messages.boxes.empty());
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"sales.bak"}) << "nothing left aside";
+    EXPECT_NE(readBytes(folder + "sales.bak"), "old");
+    ASSERT_FALSE(h.shell.trashRequests.empty());
+    EXPECT_EQ(h.shell.trashRequests[0], folder + withSeparators(GetParam().trashedFrom));
+    EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"sales.bak"});
+    EXPECT_EQ(readBytes(h.temp.path() / "trash" / "sales.bak"), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RecycleBin, RecyclingSteps,
+    ::testing::Values(StepCase{"AllSteps", "", "", "sales.bak"},
+                      StepCase{"ReplacementCannotStepAside", "", ".new", "sales.bak.20261206-120000.old/sales.bak"},
+                      StepCase{"OldCannotStepBack", ".old/sales.bak", "bak/sales.bak",
+                               "sales.bak.20261206-120000.old/sales.bak"}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Schedule, aFileThatCannotBeMovedStillGetsItsBackup)
 {
@@ -537,7 +602,8 @@ TEST_F(TimeSlotMode, aRecycleBinGetsTheOldFolderAfterTheNewSetIsWritten)
     tick(60);
     const std::string aside = "2026年12月06日12时.20261206-120000.old";
     EXPECT_EQ(atBackup, (std::vector<std::string>{"2026年12月06日12时", aside}));
-    EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{folder + aside + kSep + "2026年12月06日12时"});
+    EXPECT_EQ(h.shell.trashRequests, std::vector<std::string>{hour})
+        << "from its own place, which the trash records for restoring it";
     EXPECT_EQ(h.shell.trashed(), std::vector<std::string>{"2026年12月06日12时"});
     EXPECT_EQ(readBytes(h.temp.path() / "trash" / u8path("2026年12月06日12时") / "sales.bak"), "earlier");
     EXPECT_EQ(namesIn(folder), std::vector<std::string>{"2026年12月06日12时"});

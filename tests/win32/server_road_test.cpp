@@ -154,8 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return std::string(test.param.name); });
 
 // The server writes NAME.bak into the folder the program made; at the next
-// slot the old one is kept aside (no recycle bin yet) until the new one is
-// written, then removed.
+// slot the old one is kept aside (here a trash that takes nothing) until the
+// new one is written, then removed.
 TEST_F(ServerRoad, replaceModeWritesAndReplacesTheBackup)
 {
     f.Text8.setText("12:00:00");

@@ -141,5 +141,22 @@ TEST_F(Win32ShellTest, anOldBackupMovedAsideKeepsItsBytes)
     EXPECT_EQ(readBytes(at("sales.bak.20261206-030000.old")), "old");
 }
 
+// A recycle bin that cannot take an item (here one held open without
+// sharing its deletion) says so and leaves it where it is: the run then
+// takes the old backup from its holding folder instead.
+TEST_F(Win32ShellTest, aRecycleBinThatCannotTakeAnItemSaysSo)
+{
+    writeBytes(at("held.bak"), "old");
+    const HANDLE held =
+        ::CreateFileW(real("held.bak").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const bool taken = shell.moveToTrash(at("held.bak"), temp.text());
+    ::CloseHandle(held);
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(readBytes(at("held.bak")), "old");
+    EXPECT_TRUE(shell.moveToTrash(at("held.bak"), temp.text())) << "once nothing holds it";
+    EXPECT_FALSE(shell.exists(at("held.bak")));
+}
+
 } // namespace
 } // namespace ondrel::win32test

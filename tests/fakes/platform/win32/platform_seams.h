@@ -15,7 +15,9 @@ using PlatformShell = Win32Shell;
 // The root folder of a drive, as an executable's folder can be.
 inline const std::string kRootFolder = "C:\\";
 
-// No recycle bin yet: a test's trash is its own folder.
+// The tests shared by both editions keep the recycle bin out of them: a
+// test's trash is its own folder (the road's own recycle bin is tested in
+// tests/win32/main_job_test.cpp).
 struct PlatformTrashPlaces {};
 inline bool moveIntoPlatformTrash(const PlatformTrashPlaces&, const std::string&, const std::string&)
 {
