@@ -174,7 +174,6 @@ TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
     // The backup folder as the server sees it, with the trailing "\" the
     // folder picker adds.
     const std::wstring backups = road.backups() + L"\\NEWCOMER-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    const std::wstring slot = secondsFromNow(12);
     const HWND server = program.control(L"Edit", L"127.0.0.1");
     const HWND password = program.control(L"Edit", L"", ES_PASSWORD);
     const HWND folderField = program.control(L"Edit", L" ");
@@ -183,7 +182,6 @@ TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
     type(server, road.server());
     type(password, road.password());
     type(folderField, backups);
-    type(firstSlot, slot);
     // The database name field is the empty one that is not the password's.
     HWND database = nullptr;
     for (HWND child = GetWindow(program.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -195,6 +193,9 @@ TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
     ASSERT_NE(database, nullptr);
     type(database, L"Sales");
     program.press(L"Add");
+    // The slot last, a few seconds ahead: time to save and start.
+    const std::wstring slot = secondsFromNow(12);
+    type(firstSlot, slot);
 
     program.press(L"保存配置");
     EXPECT_EQ(program.answerBox(L"提示").text, L"保存成功!");
