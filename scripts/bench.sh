@@ -3,7 +3,7 @@
 # printing the figures. Timings on a shared machine are reported, never
 # asserted.
 #   scripts/bench.sh [SOAK_SECONDS]   (default 600: ten minutes of the footprint soak)
-#   scripts/bench.sh --smoke          every benchmark at its smallest, in about a minute
+#   scripts/bench.sh --smoke          every benchmark at its smallest, in about a minute and a half
 # Either way the script fails when a benchmark does not run to its end or
 # leaves out one of its figures (the table below), so that CI's smoke run
 # notices a benchmark that no longer runs.
@@ -43,39 +43,28 @@ footprint|1|every call seen:| [^ ]
 footprint|1|open sockets:| [^ ].*; logins at the server since the start: -?[0-9]+$
 footprint|1|resident memory over| [0-9]+ s of running schedule, every [0-9]+ s: Ondrel [0-9]+ -> [0-9]+ kB .*; baseline [0-9]+ -> [0-9]+ kB$
 footprint|1|logins at the server during the soak:| -?[0-9]+$
+windows|1|Slot second to first BACKUP statement at the server, under Wine:| [0-9]+ slots
+windows|1|median| [0-9]+ ms, best [0-9]+ ms, worst [0-9]+ ms; slots without a statement in their second: [0-9]+ [(]target
+windows|1|CPU time over| [0-9]+ s: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
+windows|1|private memory (resident, smaps Private_Clean + Private_Dirty):| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
+windows|1|size of ondrel.exe:| [0-9]+ kB; of the zip: [0-9]+ kB
 EOF
-}
-
-# apt-get as root, waiting while someone else holds the package lock.
-apt_get() {
-  local as_root=() out
-  [ "$(id -u)" -ne 0 ] && as_root=(sudo)
-  for _ in $(seq 90); do
-    if out=$("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" 2>&1); then
-      return 0
-    fi
-    grep -qE 'Could not get lock|Unable to (acquire|lock)' <<<"$out" || { echo "$out" >&2; return 1; }
-    echo "apt-get: the package lock is held by someone else; waiting" >&2
-    sleep 20
-  done
-  echo "$out" >&2
-  return 1
 }
 
 scripts/install-deps.sh
 # What the footprint benchmark drives and watches the program with.
-missing=()
-for p in xdotool strace iproute2; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  apt_get update -qq
-  apt_get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+. scripts/packages.sh
+install_missing xdotool strace iproute2
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target ondrel sqlstandin schedule_benchmark bare_window window_clock
+# The Windows edition and its side of the Wine benchmark (a first build
+# of build-windows/ builds all of it, tests included).
+if [ -f build-windows/CMakeCache.txt ]; then
+  cmake --build build-windows -j"$(nproc)" --target ondrel bare_window wine_bench wine_road_keeper dist_zip wineprefix
+else
+  scripts/build-windows.sh
+fi
 
 out=$(mktemp -d "${TMPDIR:-/tmp}/ondrel-bench-XXXXXX")
 trap 'rm -rf "$out"' EXIT
@@ -102,8 +91,10 @@ if $smoke; then
   schedule_sizes=(--slots 1 --databases 2 --rounds 1 --scale-databases 3 --scale-rounds 1)
   export FOOTPRINT_LAUNCHES=1 FOOTPRINT_CPU_SECONDS=1 FOOTPRINT_TRACE_SECONDS=2
   soak=1
+  wine_sizes=(2 1)   # seconds idle, slots
 else
   schedule_sizes=()
+  wine_sizes=(60 15)
 fi
 
 started=$SECONDS
@@ -113,6 +104,9 @@ run schedule build/schedule_benchmark "${schedule_sizes[@]}"
 echo
 echo "== Footprint"
 run footprint bench/footprint.sh build "$soak"
+echo
+echo "== The Windows edition under Wine"
+run windows bench/wine_bench.sh build-windows build/sqlstandin "${wine_sizes[@]}"
 echo "== Load afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Every figure of every benchmark, by its label.

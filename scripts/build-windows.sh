@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds Ondrel's Windows edition and its tests into build-windows/,
-# with Debian's mingw-w64; the tests run under Wine:
+# with Debian's mingw-w64, and the zip for operators,
+# dist/ondrel-windows-x64.zip (ondrel.exe and a guide in Chinese,
+# packaging/windows/); the tests run under Wine:
 #
 #   scripts/build-windows.sh
 #   ctest --test-dir build-windows --output-on-failure
@@ -11,6 +13,7 @@
 # (build-windows/wineprefix, made once; see scripts/wine-road.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/packages.sh
 
 packages=(
   cmake make
@@ -22,22 +25,9 @@ packages=(
   locales                          # zh_CN.UTF-8, compiled into the build folder
   xvfb xauth                       # the tests' display
   trayer xdotool x11-utils         # a notification area on it (XEmbed), clicks and window trees
-  zip                              # dist/ondrel-windows-x64.zip
+  python3                          # checks the zip (packaging/windows/zip_check.py)
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-    as_root=(sudo)
-  fi
-  echo "Installing: ${missing[*]}"
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+install_missing "${packages[@]}"
 
 # The stand-in runs on this machine: the Linux build's target sqlstandin.
 scripts/install-deps.sh
@@ -47,5 +37,5 @@ fi
 cmake --build build -j2 --target sqlstandin
 
 cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DONDREL_HOST_STANDIN="$PWD/build/sqlstandin"
+  -DONDREL_HOST_STANDIN="$PWD/build/sqlstandin" -DONDREL_DIST_DIR="$PWD/dist"
 cmake --build build-windows -j2

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ondrel builds, runs and tests with, where missing.
 set -euo pipefail
+. "$(dirname "$0")/packages.sh"
 
 packages=(
   build-essential cmake pkg-config
@@ -15,18 +16,4 @@ packages=(
   python3 python3-tds
   iproute2
 )
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-  as_root=(sudo)
-fi
-echo "Installing: ${missing[*]}"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install_missing "${packages[@]}"
