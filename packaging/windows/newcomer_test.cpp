@@ -4,6 +4,8 @@
 // started, and then nothing but waiting until the backup is written.
 
 #include "box_watch.h"
+#include "desktop.h"
+#include "running_program.h"
 #include "standin_road.h"
 #include "wide_text.h"
 
@@ -16,7 +18,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fakes/utf8_path.h"
@@ -26,25 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds limit = 15s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
-std::wstring textOf(HWND window)
-{
-    wchar_t text[512] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-    return text;
-}
 
 // What the operator types: the field takes the whole text, and the window
 // hears of it as of typing (EN_CHANGE).
@@ -73,93 +55,17 @@ std::wstring secondsFromNow(int seconds)
     return text;
 }
 
-// ondrel.exe as an operator runs it: started in its own folder.
-class UnzippedProgram final {
-public:
-    explicit UnzippedProgram(const fs::path& folder)
-    {
-        const fs::path exe = folder / L"ondrel.exe";
-        std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                            &startup, &m_process))
-            return;
-        waitFor([this] { return (m_window = findWindow()) != nullptr; });
-    }
-    ~UnzippedProgram()
-    {
-        if (!m_process.hProcess)
-            return;
-        if (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(m_process.hProcess, 99);
-            WaitForSingleObject(m_process.hProcess, 5000);
-        }
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-    }
-    UnzippedProgram(const UnzippedProgram&) = delete;
-    UnzippedProgram& operator=(const UnzippedProgram&) = delete;
-
-    HWND window() const { return m_window; }
-    DWORD id() const { return m_process.dwProcessId; }
-
-    // The first child control of that class whose text and style fit.
-    HWND control(const std::wstring& className, const std::wstring& text, DWORD style = 0) const
-    {
-        for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t name[64] = {};
-            GetClassNameW(child, name, 64);
-            const auto styles = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-            if (name == className && textOf(child) == text && (styles & style) == style)
-                return child;
-        }
-        return nullptr;
-    }
-    void press(const std::wstring& caption) const { PostMessageW(control(L"Button", caption), BM_CLICK, 0, 0); }
-    bool ended(std::chrono::milliseconds limit = 15s) const
-    {
-        return WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
-    }
-
-    // The next box of that title, read and closed as the operator closes it.
-    SeenBox answerBox(const std::wstring& title) const
-    {
-        HWND box = nullptr;
-        if (!waitFor([&] { return (box = findBox(title, id())) != nullptr; }))
-            return {};
-        const SeenBox seen = readBox(box);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        waitFor([box] { return !IsWindow(box) || !IsWindowVisible(box); });
-        return seen;
-    }
-
-private:
-    HWND findWindow() const
-    {
-        struct Search {
-            DWORD process;
-            HWND found = nullptr;
-        } search{m_process.dwProcessId};
-        EnumWindows(
-            [](HWND window, LPARAM context) {
-                auto& s = *reinterpret_cast<Search*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t name[64] = {};
-                GetClassNameW(window, name, 64);
-                if (owner != s.process || std::wstring(name) != L"OndrelForm1" || !IsWindowVisible(window))
-                    return TRUE;
-                s.found = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    PROCESS_INFORMATION m_process{};
-    HWND m_window = nullptr;
-};
+// The next box of that title, read and closed as the operator closes it.
+SeenBox answerBox(const RunningProgram& program, const std::wstring& title)
+{
+    HWND box = nullptr;
+    if (!waitFor([&] { return (box = findBox(title, program.id())) != nullptr; }))
+        return {};
+    const SeenBox seen = readBox(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    waitFor([box] { return !IsWindow(box) || !IsWindowVisible(box); });
+    return seen;
+}
 
 TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
 {
@@ -169,7 +75,7 @@ TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
     ASSERT_TRUE(fs::exists(folder / L"ondrel.exe")) << "run under CTest, whose fixture dist_unzipped unzips the zip";
     ASSERT_FALSE(fs::exists(folder / L"ondrel.ini")) << "the folder is not fresh";
 
-    UnzippedProgram program(folder);
+    const RunningProgram program(folder / L"ondrel.exe");
     ASSERT_NE(program.window(), nullptr) << "no window appeared";
     // The backup folder as the server sees it, with the trailing "\" the
     // folder picker adds.
@@ -184,10 +90,8 @@ TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
     type(folderField, backups);
     // The database name field is the empty one that is not the password's.
     HWND database = nullptr;
-    for (HWND child = GetWindow(program.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[64] = {};
-        GetClassNameW(child, name, 64);
-        if (std::wstring(name) == L"Edit" && child != password && textOf(child).empty())
+    for (HWND child : program.controls()) {
+        if (windowClass(child) == L"Edit" && child != password && windowText(child).empty())
             database = child;
     }
     ASSERT_NE(database, nullptr);
@@ -198,10 +102,10 @@ TEST(Newcomer, unzipsStartsTypesAJobInAndFindsTheBackup)
     type(firstSlot, slot);
 
     program.press(L"保存配置");
-    EXPECT_EQ(program.answerBox(L"提示").text, L"保存成功!");
+    EXPECT_EQ(answerBox(program, L"提示").text, L"保存成功!");
     EXPECT_TRUE(fs::exists(folder / L"ondrel.ini")) << "the settings are saved beside the program";
     program.press(L"开始运行");
-    EXPECT_EQ(program.answerBox(L"提示").text, L"备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
+    EXPECT_EQ(answerBox(program, L"提示").text, L"备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
     ASSERT_TRUE(waitFor([&] { return program.control(L"Button", L"停止备份") != nullptr; }))
         << "the schedule did not start";
 

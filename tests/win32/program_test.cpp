@@ -3,6 +3,8 @@
 // slot run against the stand-in while a box waits, and its ways out.
 
 #include "box_watch.h"
+#include "desktop.h"
+#include "running_program.h"
 #include "standin_road.h"
 #include "wide_text.h"
 
@@ -14,7 +16,6 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fakes/file_bytes.h"
@@ -26,121 +27,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Waits for the condition, up to the limit; false when it did not come.
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds limit = 15s)
+// ondrel.exe, copied into the folder and started there.
+RunningProgram startedIn(const fs::path& folder)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
+    return RunningProgram(fs::path(wide(ONDREL_PROGRAM)), folder);
 }
-
-std::wstring textOf(HWND window)
-{
-    wchar_t text[512] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-    return text;
-}
-
-// A copy of ondrel.exe in a folder of its own, running.
-class Program final {
-public:
-    explicit Program(const fs::path& folder) : m_folder(folder)
-    {
-        const fs::path exe = folder / L"ondrel.exe";
-        fs::copy_file(fs::path(wide(ONDREL_PROGRAM)), exe, fs::copy_options::overwrite_existing);
-        std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                            &startup, &m_process))
-            return;
-        waitFor([this] { return (m_window = findWindow()) != nullptr; });
-    }
-    ~Program()
-    {
-        if (!m_process.hProcess)
-            return;
-        if (!ended(0ms)) {
-            TerminateProcess(m_process.hProcess, 99);
-            WaitForSingleObject(m_process.hProcess, 5000);
-        }
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    HWND window() const { return m_window; }
-    DWORD id() const { return m_process.dwProcessId; }
-
-    // The child control showing that text.
-    HWND control(const std::wstring& className, const std::wstring& text) const
-    {
-        for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t name[64] = {};
-            GetClassNameW(child, name, 64);
-            if (name == className && textOf(child) == text)
-                return child;
-        }
-        return nullptr;
-    }
-    std::vector<HWND> controls() const
-    {
-        std::vector<HWND> children;
-        for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            children.push_back(child);
-        return children;
-    }
-    // Presses a button the way a click does, without waiting for what it
-    // opens (a box would hold a sent message until it is closed).
-    void press(const std::wstring& caption) const { PostMessageW(control(L"Button", caption), BM_CLICK, 0, 0); }
-
-    bool ended(std::chrono::milliseconds limit = 15s) const
-    {
-        return WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
-    }
-    DWORD exitCode() const
-    {
-        DWORD code = 0;
-        GetExitCodeProcess(m_process.hProcess, &code);
-        return code;
-    }
-
-private:
-    HWND findWindow() const
-    {
-        struct Search {
-            DWORD process;
-            HWND found = nullptr;
-        } search{m_process.dwProcessId};
-        EnumWindows(
-            [](HWND window, LPARAM context) {
-                auto& s = *reinterpret_cast<Search*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t name[64] = {};
-                GetClassNameW(window, name, 64);
-                if (owner != s.process || std::wstring(name) != L"OndrelForm1" || !IsWindowVisible(window))
-                    return TRUE;
-                s.found = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    fs::path m_folder;
-    PROCESS_INFORMATION m_process{};
-    HWND m_window = nullptr;
-};
 
 // The box of that title the program shows next, read and left open.
-SeenBox nextBox(const Program& program, const std::wstring& title, HWND* open = nullptr)
+SeenBox nextBox(const RunningProgram& program, const std::wstring& title, HWND* open = nullptr)
 {
     HWND box = nullptr;
     waitFor([&] { return (box = findBox(title, program.id())) != nullptr; });
@@ -173,9 +67,9 @@ const std::string kSystemHeader = "-------\xCF\xB5\xCD\xB3\xC5\xE4\xD6\xC3------
 TEST(Program, startsWithTheDesignValuesAndSavesThemBesideItself)
 {
     TempFolder temp;
-    Program program(temp.path());
+    const RunningProgram program = startedIn(temp.path());
     ASSERT_NE(program.window(), nullptr) << "no window appeared";
-    EXPECT_EQ(textOf(program.window()), L"[Ondrel] 更新 http://ondrel.cn");
+    EXPECT_EQ(windowText(program.window()), L"[Ondrel] 更新 http://ondrel.cn");
     EXPECT_EQ(program.controls().size(), 34u);
     EXPECT_NE(program.control(L"Button", L"开始运行"), nullptr);
     EXPECT_NE(program.control(L"Edit", L"127.0.0.1"), nullptr);
@@ -208,12 +102,12 @@ TEST(Program, aHiddenSettingsFileCountsAsMissing)
                settingsFile({kServerHeader, "10.1.1.1", "sa", "", kListHeader, "0", kListEnd, kFolderHeader, " ",
                              kSystemHeader, "True", "False", "0", "12:00:00", "18:00:00", "03:00:00"}));
     {
-        Program program(temp.path());
+        const RunningProgram program = startedIn(temp.path());
         ASSERT_NE(program.window(), nullptr);
         EXPECT_NE(program.control(L"Edit", L"10.1.1.1"), nullptr) << "a plain file is read";
     }
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    Program program(temp.path());
+    const RunningProgram program = startedIn(temp.path());
     ASSERT_NE(program.window(), nullptr);
     EXPECT_NE(program.control(L"Edit", L"127.0.0.1"), nullptr);
     EXPECT_EQ(program.control(L"Edit", L"10.1.1.1"), nullptr);
@@ -222,7 +116,7 @@ TEST(Program, aHiddenSettingsFileCountsAsMissing)
 TEST(Program, endsWithTheSessionAndOnlyThen)
 {
     TempFolder temp;
-    Program program(temp.path());
+    const RunningProgram program = startedIn(temp.path());
     ASSERT_NE(program.window(), nullptr);
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(program.window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
@@ -268,7 +162,7 @@ TEST(Program, slotsRunAgainstTheServerWhileAFailureBoxWaits)
                settingsFile({kServerHeader, utf8(road.server()), "sa", utf8(road.password()), kListHeader, "1", "Sales",
                              kListEnd, kFolderHeader, folder, kSystemHeader, "True", "False", "0", first, second,
                              "03:00:00"}));
-    Program program(temp.path());
+    const RunningProgram program = startedIn(temp.path());
     ASSERT_NE(program.window(), nullptr);
     program.press(L"开始运行");
     HWND box = nullptr;

@@ -6,17 +6,27 @@ namespace ondrel::win32test {
 
 namespace fs = std::filesystem;
 
-RunningProgram::RunningProgram(const fs::path& program, const fs::path& folder)
+RunningProgram::RunningProgram(const fs::path& exe)
 {
-    const fs::path exe = folder / program.filename();
-    fs::copy_file(program, exe, fs::copy_options::overwrite_existing);
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const fs::path folder = exe.parent_path();
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &m_process))
         return;
     waitFor([this] { return (m_window = findWindow()) != nullptr; });
+}
+
+RunningProgram::RunningProgram(const fs::path& program, const fs::path& folder) : RunningProgram(copied(program, folder))
+{
+}
+
+fs::path RunningProgram::copied(const fs::path& program, const fs::path& folder)
+{
+    const fs::path exe = folder / program.filename();
+    fs::copy_file(program, exe, fs::copy_options::overwrite_existing);
+    return exe;
 }
 
 RunningProgram::~RunningProgram()
@@ -31,13 +41,22 @@ RunningProgram::~RunningProgram()
     CloseHandle(m_process.hProcess);
 }
 
-HWND RunningProgram::control(const std::wstring& className, const std::wstring& text) const
+HWND RunningProgram::control(const std::wstring& className, const std::wstring& text, DWORD style) const
 {
-    for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (windowClass(child) == className && windowText(child) == text)
+    for (HWND child : controls()) {
+        const auto styles = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+        if (windowClass(child) == className && windowText(child) == text && (styles & style) == style)
             return child;
     }
     return nullptr;
+}
+
+std::vector<HWND> RunningProgram::controls() const
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
 }
 
 void RunningProgram::press(const std::wstring& caption) const
