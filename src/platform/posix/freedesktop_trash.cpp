@@ -173,7 +173,7 @@ FreedesktopTrash::Places FreedesktopTrash::fromEnvironment()
     const char* home = std::getenv("HOME");
     places.home = home && *home ? home : "/";
     const char* dataHome = std::getenv("XDG_DATA_HOME");
-    // The base directory specification ignores a relative value.
+    // A relative XDG_DATA_HOME counts as unset, as the XDG base directories define it.
     places.dataHome = dataHome && *dataHome == '/' ? dataHome : places.home + "/.local/share";
     places.uid = static_cast<std::uint32_t>(::getuid());
     return places;

@@ -1,42 +1,25 @@
 #include "box_watch.h"
 
+#include "desktop.h"
+
 #include <chrono>
 
 namespace ondrel::win32test {
 
-namespace {
-
-std::wstring textOf(HWND window)
-{
-    wchar_t text[1024] = {};
-    // WM_GETTEXT reaches another thread's and another process's controls.
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-    return text;
-}
-
-std::wstring classOf(HWND window)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-} // namespace
-
 SeenBox readBox(HWND box)
 {
     SeenBox seen;
-    seen.title = textOf(box);
+    seen.title = windowText(box);
     seen.owner = GetWindow(box, GW_OWNER);
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring name = classOf(child);
+        const std::wstring name = windowClass(child);
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if (name == L"Button")
-            seen.buttons.push_back(textOf(child));
+            seen.buttons.push_back(windowText(child));
         else if (name == L"Static" && (style & SS_TYPEMASK) == SS_ICON)
             seen.hasIcon = seen.hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
-        else if (name == L"Static" && !textOf(child).empty())
-            seen.text = textOf(child);
+        else if (name == L"Static" && !windowText(child).empty())
+            seen.text = windowText(child);
     }
     return seen;
 }
@@ -53,8 +36,8 @@ HWND findBox(const std::wstring& title, DWORD process)
             auto& s = *reinterpret_cast<Search*>(context);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner != s.process || classOf(window) != L"#32770" || !IsWindowVisible(window)
-                || (!s.title.empty() && textOf(window) != s.title))
+            if (owner != s.process || windowClass(window) != L"#32770" || !IsWindowVisible(window)
+                || (!s.title.empty() && windowText(window) != s.title))
                 return TRUE;
             s.found = window;
             return FALSE;
