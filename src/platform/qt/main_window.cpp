@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QWindow>
 
 #include "app/form1.h"
 #include "platform/qt/caption_label.h"
@@ -286,7 +287,14 @@ void MainWindow::renderWindow()
     const std::pair<float, float> position{m_form.left(), m_form.top()};
     if (m_position != position) {
         m_position = position;
-        move(Twips::toPixels(position.first, m_twipsPerPixel), Twips::toPixels(position.second, m_twipsPerPixel));
+        const QPoint outer(Twips::toPixels(position.first, m_twipsPerPixel),
+                           Twips::toPixels(position.second, m_twipsPerPixel));
+        // The frame goes where the model says, with the margins the
+        // platform knows now: move() would use the ones the widget learnt
+        // at its last move.
+        const QWindow* handle = windowHandle();
+        const QMargins frame = handle ? handle->frameMargins() : QMargins();
+        setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), size()));
     }
 
     const std::pair<bool, bool> shown{m_form.visible(), m_form.minimized()};
@@ -338,8 +346,17 @@ void MainWindow::start()
     // X11 reports the frame a window manager puts around the window only
     // once it is shown: centre again when it is known, unless the window
     // has been moved meanwhile.
-    if (frameGeometry().size() == size())
+    if (outerGeometry().size() == size())
         m_frameWatch.start();
+}
+
+// The window with the frame around it, as the platform knows it now. The
+// widget's own frameGeometry() keeps the frame it learnt at its last move or
+// resize, and X11 can announce the frame after both.
+QRect MainWindow::outerGeometry() const
+{
+    const QWindow* handle = windowHandle();
+    return handle ? handle->frameGeometry() : frameGeometry();
 }
 
 void MainWindow::centreOnScreen()
@@ -348,14 +365,18 @@ void MainWindow::centreOnScreen()
     if (!screen)
         return;
     const QSize area = screen->geometry().size();
-    const QSize outer = frameGeometry().size();
+    const QSize outer = outerGeometry().size();
     m_form.Move(static_cast<float>(area.width() - outer.width()) * m_twipsPerPixel / 2,
                 static_cast<float>(area.height() - outer.height()) * m_twipsPerPixel / 2);
 }
 
 void MainWindow::followFrame()
 {
-    if (frameGeometry().size() == size()) {
+    // While the window manager reparents the window, X11 can report a frame
+    // smaller than the window itself; only one that encloses it is the frame.
+    const QSize outer = outerGeometry().size();
+    const bool framed = outer != size() && outer.width() >= width() && outer.height() >= height();
+    if (!framed) {
         if (++m_frameChecks >= kFrameChecks)
             m_frameWatch.stop();
         return;

@@ -52,6 +52,7 @@ private:
     void onEnded();
     void centreOnScreen();
     void followFrame();
+    QRect outerGeometry() const;
 
     // How long to look for the frame of a window manager after showing:
     // never, where the frame was known before.
