@@ -45,6 +45,11 @@ bool contains(const std::vector<std::wstring>& names, const std::wstring& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+bool contains(const std::vector<std::string>& statements, const std::string& statement)
+{
+    return std::find(statements.begin(), statements.end(), statement) != statements.end();
+}
+
 class OdbcRoad : public ::testing::Test {
 protected:
     void SetUp() override
@@ -55,7 +60,8 @@ protected:
     }
 
     // Every run of the test program gets file names of its own: the road's
-    // stand-in serves every test.
+    // stand-in serves every test, side by side, so its log holds the
+    // statements of others too.
     std::wstring unique(const std::wstring& stem) const
     {
         return stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L".BAK";
@@ -87,8 +93,7 @@ TEST_P(ExistenceQuery, FindsWhatTheServerHolds)
     if (!found.rows.empty()) {
         EXPECT_EQ(found.rows[0].at(0), utf8(GetParam().database));
     }
-    const auto statements = road.statements();
-    EXPECT_TRUE(std::find(statements.begin(), statements.end(), utf8(sql)) != statements.end()) << utf8(sql);
+    EXPECT_TRUE(contains(road.statements(), utf8(sql))) << utf8(sql);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, ExistenceQuery,
@@ -106,7 +111,7 @@ TEST_F(OdbcRoad, BackupToAnUpperCasedFolderWritesTheFileThere)
     ASSERT_TRUE(backup.ok()) << backup.describe();
     EXPECT_EQ(backup.natives(), (std::vector<int>{4035, 4035, 3014})) << backup.describe();
     EXPECT_TRUE(contains(namesIn(road.backups()), file));
-    EXPECT_EQ(road.statements().back(), utf8(sql));
+    EXPECT_TRUE(contains(road.statements(), utf8(sql))) << utf8(sql);
 }
 
 TEST_F(OdbcRoad, ChineseNamesTravelIntact)
@@ -116,7 +121,7 @@ TEST_F(OdbcRoad, ChineseNamesTravelIntact)
     const OdbcOutcome backup = client.execute(sql);
     ASSERT_TRUE(backup.ok()) << backup.describe();
     EXPECT_TRUE(contains(namesIn(road.backups()), file));
-    EXPECT_EQ(road.statements().back(), utf8(sql));
+    EXPECT_TRUE(contains(road.statements(), utf8(sql))) << utf8(sql);
 }
 
 TEST_F(OdbcRoad, AFailedBackupReportsTheServersErrors)
