@@ -12,6 +12,8 @@
 #include <QRadioButton>
 
 #include "app/sites.h"
+#include "fakes/file_bytes.h"
+#include "unit/settings_file_bytes.h"
 #include "window_harness.h"
 
 namespace {
@@ -245,6 +247,36 @@ TEST(Window, listChangesOfTheModelRefillTheComboBox)
     model.setListIndex(1);
     EXPECT_EQ(combo->currentIndex(), 1);
     EXPECT_EQ(combo->currentText(), QStringLiteral("c"));
+}
+
+// The settings file is read before the window exists: the list it fills
+// is in the drop-down from the start, and "D" removes the entry shown.
+TEST(Window, theListReadAtStartUpIsInTheDropDown)
+{
+    using namespace SettingsFileBytes;
+    FormHarness h;
+    writeBytes(h.temp.path() / "ondrel.ini",
+               crlfLines({kServerHeader, "127.0.0.1", "sa", "pw", kListHeader, "3", "shopdb",
+                          "\xCF\xFA\xCA\xDB\xBF\xE2", "crm", kListEnd, kFolderHeader, "D:\\bak\\", kSystemHeader,
+                          "True", "False", "0", "12:00:00", "18:00:00", "03:00:00"}));
+    h.form.Form_Load();
+    MainWindow window(h.form);
+    window.start();
+    auto* combo = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
+    ASSERT_NE(combo, nullptr);
+
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("shopdb"));
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("销售库"));
+    EXPECT_EQ(combo->itemText(2), QStringLiteral("crm"));
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("shopdb"));
+
+    QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("Command3")), Qt::LeftButton);
+    EXPECT_EQ(h.form.Combo1.items(), (std::vector<std::string>{"销售库", "crm"}));
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("销售库"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("销售库"));
 }
 
 // Typing in the middle of a field: a view that wrote the model's echo back

@@ -50,6 +50,19 @@ Qt::CheckState checkState(int value)
     }
 }
 
+// Whether the widget lists exactly the model's entries, in order.
+bool sameEntries(const ComboBox& combo, const QComboBox& widget)
+{
+    const std::vector<std::string>& items = combo.items();
+    if (static_cast<std::size_t>(widget.count()) != items.size())
+        return false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (widget.itemText(static_cast<int>(i)) != qs(items[i]))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Form1& form, QWidget* parent)
@@ -162,7 +175,7 @@ QWidget* MainWindow::createWidget(Control& control, QWidget* parent)
         QPointer<QComboBox> target(box);
         combo.itemsChanged.connect([self, target, &combo] {
             if (self && target)
-                self->renderCombo(combo, target, true);
+                self->renderCombo(combo, target);
         });
         widget = box;
         break;
@@ -233,7 +246,7 @@ void MainWindow::render(const Control& control)
         static_cast<QPushButton*>(widget)->setText(caption);
         break;
     case ControlKind::ComboBox:
-        renderCombo(static_cast<const ComboBox&>(control), static_cast<QComboBox*>(widget), false);
+        renderCombo(static_cast<const ComboBox&>(control), static_cast<QComboBox*>(widget));
         break;
     case ControlKind::OptionButton: {
         auto* radio = static_cast<QRadioButton*>(widget);
@@ -250,14 +263,16 @@ void MainWindow::render(const Control& control)
     }
 }
 
-void MainWindow::renderCombo(const ComboBox& combo, QComboBox* widget, bool refill)
+void MainWindow::renderCombo(const ComboBox& combo, QComboBox* widget)
 {
     const QSignalBlocker block(widget);
     QLineEdit* edit = widget->lineEdit();
     const QString text = qs(combo.text());
     const bool textUnchanged = edit->text() == text;
     const int cursor = edit->cursorPosition();
-    if (refill) {
+    // The list is whatever the model holds, also the entries it had before
+    // the widget was made (the settings file is read before the window).
+    if (!sameEntries(combo, *widget)) {
         widget->clear();
         for (const std::string& item : combo.items())
             widget->addItem(qs(item));

@@ -44,7 +44,7 @@ private:
     void buildControls();
     QWidget* createWidget(Control& control, QWidget* parent);
     void render(const Control& control);
-    void renderCombo(const ComboBox& combo, QComboBox* widget, bool refill);
+    void renderCombo(const ComboBox& combo, QComboBox* widget);
     void renderWindow();
     void applyTaskbarEntry(bool inTaskbar);
     void applyVisibility();
