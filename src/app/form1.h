@@ -202,6 +202,9 @@ private:
     void reportFailure(const std::string& text, bool unattended);
     bool listCanBeSent(Caller caller);
 
+    // One line for each slot field that is no valid "hh:mm:ss" time and so
+    // never matches the clock; empty when every slot can run.
+    std::string slotsThatNeverRun() const;
     // The slot check of one tick: whether a backup slot is due now.
     bool slotDue(const LocalDateTime& now);
     // An old backup (a file or a dated folder) waiting under its own name in

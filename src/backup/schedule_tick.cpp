@@ -25,6 +25,23 @@ void Form1::Timer1_Timer()
         Commandcopy();
 }
 
+std::string Form1::slotsThatNeverRun() const
+{
+    const struct {
+        const char* label;
+        const TextBox& field;
+    } slots[] = {{"时间段1", Text8}, {"时间段2", Text7}, {"时间段3", Text6}};
+    std::string notice;
+    for (const auto& slot : slots) {
+        if (SlotSchedule::secondOfDay(slot.field.text()))
+            continue;
+        if (!notice.empty())
+            notice += "\r\n";
+        notice += std::string(slot.label) + "“" + slot.field.text() + "”不是有效的时间(hh:mm:ss),该时间段不会备份。";
+    }
+    return notice;
+}
+
 bool Form1::slotDue(const LocalDateTime& now)
 {
     const bool due = SlotSchedule::isDue({Text8.text(), Text7.text(), Text6.text()}, now, m_previousTick);

@@ -47,6 +47,11 @@ void Form1::Command1_Click()
     if (!allFound)
         return;
 
+    // A slot that can never match is kept (it may switch a slot off on
+    // purpose), but never passes without a word.
+    const std::string neverRun = slotsThatNeverRun();
+    if (!neverRun.empty())
+        msgBox(neverRun);
     setCaption(runningTitle());
     msgBox("备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
     setIcon(imgIcon2.picture());

@@ -170,4 +170,38 @@ TEST_F(RunControl, slotLockStatesAcrossStartAndStop)
     EXPECT_TRUE(f.Text6.enabled());
 }
 
+// A slot that can never match the clock is kept, but named once at the
+// start, before the start box; the schedule then starts as usual.
+TEST_F(RunControl, slotsThatCanNeverMatchAreNamedBeforeTheStartBox)
+{
+    f.Text8.setText("3:51:33");
+    f.Text7.setText("18:00:00");
+    f.Text6.setText("03:52");
+
+    f.Command1.click();
+
+    ASSERT_EQ(h.messages.texts(),
+              (std::vector<std::string>{"时间段1“3:51:33”不是有效的时间(hh:mm:ss),该时间段不会备份。\r\n"
+                                        "时间段3“03:52”不是有效的时间(hh:mm:ss),该时间段不会备份。",
+                                        "备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。"}));
+    EXPECT_EQ(h.messages.boxes[0].title, "提示");
+    EXPECT_EQ(h.messages.boxes[0].style, 0);
+    EXPECT_EQ(f.Command1.caption(), "停止备份");
+    EXPECT_EQ(f.Text8.text(), "3:51:33") << "the field is kept as typed";
+
+    // Out-of-range parts and an emptied field are no time either; stopping
+    // says nothing.
+    h.messages.boxes.clear();
+    f.Command1.click();
+    EXPECT_TRUE(h.messages.boxes.empty());
+    f.Text8.setText("24:00:00");
+    f.Text7.setText("");
+    f.Text6.setText("03:00:00");
+    f.Command1.click();
+    ASSERT_EQ(h.messages.boxes.size(), 2u);
+    EXPECT_EQ(h.messages.boxes[0].text,
+              "时间段1“24:00:00”不是有效的时间(hh:mm:ss),该时间段不会备份。\r\n"
+              "时间段2“”不是有效的时间(hh:mm:ss),该时间段不会备份。");
+}
+
 } // namespace
