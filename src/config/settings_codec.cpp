@@ -1,10 +1,12 @@
 #include "config/settings_codec.h"
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "config/line_reader.h"
 #include "config/setting_values.h"
 #include "platform/text_encoding.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -13,10 +15,6 @@ const char* const kListHeader = "------需备份列表------";
 const char* const kListEnd = "请勿修改";
 const char* const kFolderHeader = "-------备份位置-------";
 const char* const kSystemHeader = "-------系统配置-------";
-// Up to this count a file that ends inside the names repeats the last name
-// read, as it always has; a longer list must be in the file line by line, so
-// that one bad count line never appends billions of entries.
-constexpr std::int32_t kLongestShortList = 32767;
 
 const char* trueFalse(bool value)
 {
@@ -44,53 +42,80 @@ private:
     SettingsCodec::Written m_written;
 };
 
-// The current-line buffer: a read at the end of the file keeps what it held.
+// A file saved as UTF-8 by an editor that marks it so.
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// UTF-8 as it stands, each byte that is not part of a valid sequence
+// replaced by U+FFFD, as the GBK conversion does.
+std::string validUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const std::string_view sequence = bytes.substr(i, length);
+        try {
+            Utf16::fromUtf8(sequence);
+            out += sequence;
+            i += sequence.size();
+        } catch (const std::invalid_argument&) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
+// A line the reader cannot use: reading stops there.
+struct Unreadable {
+    int number;
+    std::string what;
+};
+
+// Lines in order, decoded, each with its number. A line that is not there
+// is unreadable: nothing kept from the line before stands in for it.
 class Reader final {
 public:
-    Reader(std::string_view bytes, const TextEncoding& encoding) : m_lines(bytes), m_encoding(encoding) {}
+    Reader(std::string_view bytes, const TextEncoding& encoding) : m_lines(bytes), m_encoding(encoding)
+    {
+        if (bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+            m_utf8 = true;
+            m_lines = LineReader(bytes.substr(kUtf8ByteOrderMark.size()));
+        }
+    }
 
     const std::string& read()
     {
         ++m_lineNumber;
-        m_fresh = !m_lines.atEnd();
-        if (m_fresh)
-            m_buffer = m_encoding.gbkToUtf8(m_lines.next());
+        if (m_lines.atEnd())
+            throw Unreadable{m_lineNumber, "文件在此行之前已结束"};
+        const std::string line = m_lines.next();
+        m_buffer = m_utf8 ? validUtf8(line) : m_encoding.gbkToUtf8(line);
         return m_buffer;
     }
-    // A list entry is read into a buffer of its own.
-    void readInto(std::string& entry)
-    {
-        ++m_lineNumber;
-        if (!m_lines.atEnd())
-            entry = m_encoding.gbkToUtf8(m_lines.next());
-    }
-    // The buffer, unless it is empty: an empty line is never applied.
+    // The line, unless it is empty: an empty line is never applied.
     std::optional<std::string> value() const
     {
         return m_buffer.empty() ? std::nullopt : std::optional<std::string>(m_buffer);
     }
     const std::string& buffer() const { return m_buffer; }
-    // Whether the buffer holds the line last read, rather than an earlier
-    // one kept at the end of the file.
-    bool fresh() const { return m_fresh; }
     int lineNumber() const { return m_lineNumber; }
-    // Whether at least that many lines are left to read.
-    bool holdsLines(std::int32_t count) const
+    // How many of the next count lines are there.
+    std::int64_t linesAhead(std::int64_t count) const
     {
         LineReader rest = m_lines;
-        for (std::int32_t k = 0; k < count; ++k) {
-            if (rest.atEnd())
-                return false;
+        std::int64_t found = 0;
+        for (; found < count && !rest.atEnd(); ++found)
             rest.next();
-        }
-        return true;
+        return found;
     }
 
 private:
     LineReader m_lines;
     const TextEncoding& m_encoding;
+    bool m_utf8 = false;
     std::string m_buffer;
-    bool m_fresh = false;
     int m_lineNumber = 0;
 };
 
@@ -146,63 +171,71 @@ SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
         return result;
     }
     Reader file(bytes, m_encoding);
-    auto stop = [&](std::string what) {
-        result.badLine = BadLine{file.lineNumber(), std::move(what)};
-        return result;
-    };
     // The bad line's own text, and only its start; nothing that holds the
-    // password (a line kept from before the end of the file may be its line).
+    // password.
     auto shown = [&](const std::string& text) -> std::string {
-        if (!file.fresh() || (s.password && text.find(*s.password) != std::string::npos))
+        if (s.password && text.find(*s.password) != std::string::npos)
             return {};
         return "“" + startOf(text) + "”";
     };
+    // The next line. One that holds a line feed is two lines run together
+    // (one of them ended in LF alone): every later line would land one
+    // field off, so none is taken. The writer never writes one.
+    auto next = [&](bool quotable = true) -> const std::string& {
+        const std::string& line = file.read();
+        if (const std::size_t lf = line.find('\n'); lf != std::string::npos)
+            throw Unreadable{file.lineNumber(), "含有单独的换行符(LF)" + (quotable ? shown(line.substr(0, lf)) : "")};
+        return line;
+    };
 
-    file.read();
-    file.read();
-    s.server = file.value();
-    file.read();
-    s.account = file.value();
-    file.read();
-    s.password = file.value();
+    try {
+        next();
+        s.server = (next(), file.value());
+        s.account = (next(), file.value());
+        s.password = (next(false), file.value());
 
-    file.read();
-    file.read();
-    if (!file.buffer().empty()) {
-        const auto count = SettingValues::parseCount(file.buffer());
-        if (!count)
-            return stop("数据库数量" + shown(file.buffer()) + "不是有效的整数");
-        if (*count > kLongestShortList && !file.holdsLines(*count))
-            return stop("数据库数量" + shown(file.buffer()) + "超过文件中的行数");
-        std::string entry;
-        for (std::int64_t k = 1; k <= *count; ++k) {
-            file.readInto(entry);
-            s.databases.push_back(entry);
+        next();
+        next();
+        if (!file.buffer().empty()) {
+            const std::string countLine = file.buffer();
+            const int countLineNumber = file.lineNumber();
+            const auto count = SettingValues::parseCount(countLine);
+            if (!count)
+                throw Unreadable{countLineNumber, "数据库数量" + shown(countLine) + "不是有效的整数"};
+            // The list is taken whole or not at all: a count above the names
+            // left in the file would take the lines after them for names.
+            if (const std::int64_t there = file.linesAhead(*count); there < *count) {
+                throw Unreadable{countLineNumber + static_cast<int>(there) + 1,
+                                 "文件在此行之前已结束,第" + std::to_string(countLineNumber) + "行的数据库数量"
+                                     + shown(countLine) + "多于其后的行数"};
+            }
+            std::vector<std::string> names;
+            for (std::int64_t k = 1; k <= *count; ++k)
+                names.push_back(next());
+            s.databases = std::move(names);
         }
+
+        next();
+        next();
+        s.backupFolder = (next(), file.value());
+
+        next();
+        for (std::optional<bool>* option : {&s.replaceMode, &s.timeSlotMode}) {
+            if (next().empty())
+                continue;
+            const auto truth = SettingValues::parseTruth(file.buffer());
+            if (!truth)
+                throw Unreadable{file.lineNumber(), "备份方式" + shown(file.buffer()) + "应为True或False"};
+            *option = truth;
+        }
+
+        next(); // the slot lock always starts unlocked
+
+        s.slot1 = (next(), file.value());
+        s.slot2 = (next(), file.value());
+        s.slot3 = (next(), file.value());
+    } catch (Unreadable& bad) {
+        result.badLine = BadLine{bad.number, std::move(bad.what)};
     }
-
-    file.read();
-    file.read();
-    file.read();
-    s.backupFolder = file.value();
-
-    file.read();
-    for (std::optional<bool>* option : {&s.replaceMode, &s.timeSlotMode}) {
-        file.read();
-        if (file.buffer().empty())
-            continue;
-        *option = SettingValues::parseTruth(file.buffer());
-        if (!*option)
-            return stop("备份方式" + shown(file.buffer()) + "应为True或False");
-    }
-
-    file.read(); // the slot lock always starts unlocked
-
-    file.read();
-    s.slot1 = file.value();
-    file.read();
-    s.slot2 = file.value();
-    file.read();
-    s.slot3 = file.value();
     return result;
 }

@@ -30,9 +30,11 @@ public:
 
     explicit SettingsCodec(const TextEncoding& encoding) : m_encoding(encoding) {}
 
-    // Reads as the program always has: a read at the end of the file keeps
-    // what the line buffer held, an empty line is never applied, and a count
-    // or option line that means nothing ends the reading.
+    // Reads line by line: an empty line is never applied; a line that is not
+    // there, one that holds a line feed, and a count or option line that
+    // means nothing end the reading; the list is taken only with all the
+    // names its count promises. A file that starts with the UTF-8 byte-order
+    // mark is read as UTF-8, any other as GBK.
     Read read(std::string_view bytes) const;
     // Every field must be present.
     Written write(const Settings& settings) const;

@@ -218,4 +218,44 @@ TEST_F(ConfigFileTest, aFileOfLfLinesIsNamedAndNothingOfItIsTaken)
     EXPECT_EQ(text.find("192.168"), std::string::npos) << text;
 }
 
+// A file an editor saved as UTF-8 with its byte-order mark loads its
+// Chinese as written; "保存配置" writes GBK as always, and names what GBK
+// cannot hold.
+TEST_F(ConfigFileTest, aUtf8FileWithItsByteOrderMarkLoadsAndSavesAsGbk)
+{
+    const std::string utf8 = "\xEF\xBB\xBF"
+                             "------服务器配置------\r\n主机😀\r\nsa\r\npw\r\n------需备份列表------\r\n1\r\n销售库\r\n"
+                             "请勿修改\r\n-------备份位置-------\r\nD:\\备份\\\r\n-------系统配置-------\r\n"
+                             "True\r\nFalse\r\n0\r\n12:00:00\r\n18:00:00\r\n03:00:00\r\n";
+    auto started = startWith(utf8);
+    Form1& f = started->form;
+    EXPECT_TRUE(started->messages.boxes.empty()) << started->messages.boxes[0].text;
+    EXPECT_EQ(f.Text1.text(), "主机😀");
+    EXPECT_EQ(f.Combo1.items(), std::vector<std::string>{"销售库"});
+    EXPECT_EQ(f.Combo1.text(), "销售库");
+    EXPECT_EQ(f.Text5.text(), "D:\\备份\\");
+
+    const std::string path = utf8Of(started->temp.path() / "ondrel.ini");
+    f.SaveSet(path);
+    const std::string gbk = readBytes(path);
+    EXPECT_EQ(gbk.substr(0, kServerHeader.size()), kServerHeader) << "no byte-order mark, GBK";
+    EXPECT_NE(gbk.find("\r\n\xCF\xFA\xCA\xDB\xBF\xE2\r\n"), std::string::npos) << "销售库 in GBK";
+    ASSERT_EQ(started->messages.boxes.size(), 1u);
+    EXPECT_EQ(started->messages.boxes[0].text, "配置已保存,但以下内容含有无法保存的字符,已被保存为“?”:服务器。");
+}
+
+// Reading stops at a line the file does not have; the box names it, and
+// the fields after it keep their initial values.
+TEST_F(ConfigFileTest, aFileWithoutItsLastLineSaysWhichLineIsMissing)
+{
+    auto started = startWith(kWorkedExample.substr(0, kWorkedExample.rfind("03:00:00")));
+    Form1& f = started->form;
+    ASSERT_EQ(started->messages.boxes.size(), 1u);
+    const std::string& text = started->messages.boxes[0].text;
+    EXPECT_NE(text.find("第18行无法读取:文件在此行之前已结束"), std::string::npos) << text;
+    EXPECT_EQ(f.Text7.text(), "18:00:00");
+    EXPECT_EQ(f.Text6.text(), "03:00:00") << "the initial value, not slot 2's";
+    EXPECT_EQ(f.Combo1.items(), (std::vector<std::string>{"shopdb", "crmdb"}));
+}
+
 } // namespace

@@ -136,14 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                  read("192.168.1.20", {"shopdb"}, "/b/", true, false, "01:00:00", "02:00:00", "03:00:00")},
         ReadCase{"countAboveTheNamesShiftsEveryLaterLine",
                  withLines({"3", "shopdb", "crmdb", kListEnd, kFolderHeader, "D:\\dbbak\\", kSystemHeader, "False",
-                            "True", "0", "12:00:00", "18:00:00", "03:00:00"}),
+                            "True", "0", "12:00:00", "18:00:00", "03:00:00", "03:00:00"}),
                  read("192.168.1.20", {"shopdb", "crmdb", "请勿修改"}, "-------系统配置-------", true, false, "18:00:00",
                       "03:00:00", "03:00:00")},
-        ReadCase{"fileEndingInsideTheNamesRepeatsTheLastNameThenTheCount",
-                 withLines({"3", "only"}),
-                 read("192.168.1.20", {"only", "only", "only"}, "3", true, true, "3", "3", "3")},
-        ReadCase{"fileEndingAtTheCountAppendsEmptyEntries", withLines({"2"}),
-                 read("192.168.1.20", {"", ""}, "2", true, true, "2", "2", "2")},
         ReadCase{"bothOptionsTrue",
                  withLines({"0", kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "True", "0", "a", "b", "c"}),
                  read("192.168.1.20", {}, "/b/", true, true, "a", "b", "c")},
@@ -159,22 +154,143 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ReadCase>& param) { return param.param.name; });
 // clang-format on
 
-TEST(SettingsCodecReadLines, aLoneCrEndsALineAndALoneLfDoesNot)
+TEST(SettingsCodecReadLines, aLoneCrEndsALine)
 {
     const SettingsCodec::Read result =
-        kCodec.read(kServerHeader + "\r" + "a\nb" + "\r\n" + "sa\r\r" + kListHeader + "\r0\r\n");
-    EXPECT_EQ(result.settings.server, "a\nb");
+        kCodec.read(kServerHeader + "\r" + "a" + "\r\n" + "sa\r\r" + kListHeader + "\r0\r\n"
+                    + crlfLines({kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "False", "0", "01:00:00",
+                                 "02:00:00", "03:00:00"}));
+    EXPECT_FALSE(result.badLine) << result.badLine->what;
+    EXPECT_EQ(result.settings.server, "a");
     EXPECT_EQ(result.settings.account, "sa");
     EXPECT_EQ(result.settings.password, std::nullopt);
     EXPECT_TRUE(result.settings.databases.empty());
-    EXPECT_EQ(result.settings.backupFolder, "0");
-    EXPECT_EQ(result.settings.replaceMode, false) << "the count line held at the end reads as a number";
-    EXPECT_EQ(result.settings.slot3, "0");
+    EXPECT_EQ(result.settings.backupFolder, "/b/");
+    EXPECT_EQ(result.settings.slot3, "03:00:00");
+}
+
+// One line ending in LF alone runs into the next: every later value would
+// land one field off. Such a line is unreadable, wherever it stands.
+TEST(SettingsCodecReadLines, aLineHoldingALineFeedIsUnreadable)
+{
+    std::vector<std::string> lines = {kServerHeader,
+                                      "192.168.1.20",
+                                      "sa",
+                                      "",
+                                      kListHeader,
+                                      "2",
+                                      "shopdb",
+                                      "crmdb",
+                                      kListEnd,
+                                      kFolderHeader,
+                                      "D:\\lf\n" + kSystemHeader,
+                                      "False",
+                                      "True",
+                                      "0",
+                                      "12:00:00",
+                                      "18:00:00",
+                                      "03:00:00"};
+    auto bytesOf = [](const std::vector<std::string>& all) {
+        std::string bytes;
+        for (const std::string& line : all)
+            bytes += line + "\r\n";
+        return bytes;
+    };
+    const SettingsCodec::Read folder = kCodec.read(bytesOf(lines));
+    ASSERT_TRUE(folder.badLine);
+    EXPECT_EQ(folder.badLine->number, 11);
+    EXPECT_NE(folder.badLine->what.find("“D:\\lf”"), std::string::npos) << folder.badLine->what;
+    EXPECT_EQ(folder.settings.databases, (std::vector<std::string>{"shopdb", "crmdb"}));
+    EXPECT_EQ(folder.settings.backupFolder, std::nullopt);
+    EXPECT_EQ(folder.settings.timeSlotMode, std::nullopt);
+    EXPECT_EQ(folder.settings.slot1, std::nullopt);
+
+    // An entry takes no line from the list's end with it, and the list is
+    // taken whole or not at all.
+    lines = {kServerHeader,
+             "192.168.1.20",
+             "sa",
+             "",
+             kListHeader,
+             "2",
+             "shopdb",
+             "crm\n" + kListEnd,
+             kFolderHeader,
+             "/b/",
+             kSystemHeader,
+             "True",
+             "False",
+             "0",
+             "a",
+             "b",
+             "c"};
+    const SettingsCodec::Read entry = kCodec.read(bytesOf(lines));
+    ASSERT_TRUE(entry.badLine);
+    EXPECT_EQ(entry.badLine->number, 8);
+    EXPECT_TRUE(entry.settings.databases.empty());
+    EXPECT_EQ(entry.settings.backupFolder, std::nullopt);
+
+    // The last line too, ended by LF where CR LF belongs.
+    const SettingsCodec::Read last = kCodec.read(kWorkedExample.substr(0, kWorkedExample.size() - 2) + "\n");
+    ASSERT_TRUE(last.badLine);
+    EXPECT_EQ(last.badLine->number, 18);
+    EXPECT_EQ(last.settings.slot2, "18:00:00");
+    EXPECT_EQ(last.settings.slot3, std::nullopt);
+}
+
+// A line the file does not have is unreadable like any other: no value of
+// an earlier line stands in for it.
+TEST(SettingsCodecReadLines, aLineTheFileDoesNotHaveIsUnreadable)
+{
+    const SettingsCodec::Read cut = kCodec.read(kWorkedExample.substr(0, kWorkedExample.rfind("03:00:00")));
+    ASSERT_TRUE(cut.badLine);
+    EXPECT_EQ(cut.badLine->number, 18);
+    EXPECT_NE(cut.badLine->what.find("文件在此行之前已结束"), std::string::npos) << cut.badLine->what;
+    EXPECT_EQ(cut.settings.slot1, "12:00:00");
+    EXPECT_EQ(cut.settings.slot2, "18:00:00");
+    EXPECT_EQ(cut.settings.slot3, std::nullopt) << "slot 3 keeps its own value, not slot 2's";
+
+    // A count of 20 with two names: the list would take the rest of the
+    // file for names; nothing from the count on is taken.
+    const SettingsCodec::Read count =
+        kCodec.read(withLines({"20", "shopdb", "crmdb", kListEnd, kFolderHeader, "D:\\dbbak\\", kSystemHeader, "False",
+                               "True", "0", "12:00:00", "18:00:00", "03:00:00"}));
+    ASSERT_TRUE(count.badLine);
+    EXPECT_EQ(count.badLine->number, 19);
+    EXPECT_NE(count.badLine->what.find("第6行的数据库数量“20”"), std::string::npos) << count.badLine->what;
+    EXPECT_EQ(count.settings.server, "192.168.1.20");
+    EXPECT_TRUE(count.settings.databases.empty());
+    EXPECT_EQ(count.settings.backupFolder, std::nullopt);
+    EXPECT_EQ(count.settings.replaceMode, std::nullopt);
+    EXPECT_EQ(count.settings.timeSlotMode, std::nullopt);
+    EXPECT_EQ(count.settings.slot1, std::nullopt);
+}
+
+// Editors on Windows offer to save as UTF-8 with a byte-order mark.
+TEST(SettingsCodecReadLines, aFileStartingWithTheUtf8ByteOrderMarkIsReadAsUtf8)
+{
+    const std::string utf8 = "\xEF\xBB\xBF"
+                             "------服务器配置------\r\n服务器甲\r\nsa\r\n\r\n------需备份列表------\r\n2\r\n销售库\r\n"
+                             "crm\r\n请勿修改\r\n-------备份位置-------\r\nD:\\备份\\\r\n-------系统配置-------\r\n"
+                             "True\r\nFalse\r\n0\r\n12:00:00\r\n18:00:00\r\n03:00:00\r\n";
+    const SettingsCodec::Read read = kCodec.read(utf8);
+    EXPECT_FALSE(read.badLine) << read.badLine->what;
+    EXPECT_EQ(read.settings.server, "服务器甲");
+    EXPECT_EQ(read.settings.databases, (std::vector<std::string>{"销售库", "crm"}));
+    EXPECT_EQ(read.settings.backupFolder, "D:\\备份\\");
+    EXPECT_EQ(read.settings.slot3, "03:00:00");
+
+    // Bytes that are not UTF-8 there are replaced one by one, as GBK's are.
+    const SettingsCodec::Read broken = kCodec.read("\xEF\xBB\xBF" + kServerHeader
+                                                   + "\r\na\xE9"
+                                                     "b\r\n");
+    EXPECT_EQ(broken.settings.server,
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 // The reader takes every list a save can write: a count is a whole number
-// up to 2^31-1. Up to 32,767 a file that ends inside the names repeats the
-// last name, as it always has; beyond, the names must all be there.
+// up to 2^31-1, and the names it promises must all be there.
 TEST(SettingsCodecLongLists, aListOfMoreThan32767EntriesSurvivesASaveAndARead)
 {
     Settings s = initialSettings();
@@ -191,15 +307,13 @@ TEST(SettingsCodecLongLists, aListOfMoreThan32767EntriesSurvivesASaveAndARead)
     EXPECT_EQ(back.settings.slot3, "03:00:00");
 }
 
-TEST(SettingsCodecLongLists, upTo32767AShortFileRepeatsTheLastName)
+TEST(SettingsCodecLongLists, aCountAboveTheLinesLeftTakesNoName)
 {
     const SettingsCodec::Read read = kCodec.read(withLines({"32767", "a", "b"}));
-    EXPECT_FALSE(read.badLine);
-    ASSERT_EQ(read.settings.databases.size(), 32767u);
-    EXPECT_EQ(read.settings.databases[0], "a");
-    EXPECT_EQ(read.settings.databases[1], "b");
-    EXPECT_EQ(read.settings.databases.back(), "b");
-    EXPECT_EQ(read.settings.backupFolder, "32767") << "the count line held at the end";
+    ASSERT_TRUE(read.badLine);
+    EXPECT_EQ(read.badLine->number, 9);
+    EXPECT_TRUE(read.settings.databases.empty());
+    EXPECT_EQ(read.settings.backupFolder, std::nullopt);
 
     // A count of 32,768 whose names are all there is read like any other.
     std::string lines;
@@ -248,9 +362,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsCodecBadLine,
     ::testing::Values(
         BadCase{"countNotANumber", withLines({"two", "a", kListEnd}), 6, {}, std::nullopt},
-        BadCase{"countAbove32767RunningPastTheEnd", withLines({"40000", "a", kListEnd}), 6, {}, std::nullopt},
-        BadCase{"countOf32768WithOneNameShort", withLines({"32768", "a", kListEnd}), 6, {}, std::nullopt},
-        BadCase{"largestCountRunningPastTheEnd", withLines({"2147483647", "a", kListEnd}), 6, {}, std::nullopt},
+        BadCase{"countAbove32767RunningPastTheEnd", withLines({"40000", "a", kListEnd}), 9, {}, std::nullopt},
+        BadCase{"countOf32768WithOneNameShort", withLines({"32768", "a", kListEnd}), 9, {}, std::nullopt},
+        BadCase{"largestCountRunningPastTheEnd", withLines({"2147483647", "a", kListEnd}), 9, {}, std::nullopt},
+        BadCase{"fileEndingInsideTheNames", withLines({"3", "only"}), 8, {}, std::nullopt},
+        BadCase{"fileEndingAtTheCount", withLines({"2"}), 7, {}, std::nullopt},
+        BadCase{"fileEndingAtTheFolder", withLines({"1", "a", kListEnd, kFolderHeader}), 10, {"a"}, std::nullopt},
         BadCase{"countBeyond31Bits", withLines({"2147483648", "a", kListEnd}), 6, {}, std::nullopt},
         BadCase{"negativeCountBelow16Bits", withLines({"-32769", kListEnd}), 6, {}, std::nullopt},
         BadCase{"countWithAFraction", withLines({"1.5", "a", kListEnd}), 6, {}, std::nullopt},
@@ -295,7 +412,7 @@ void PrintTo(const QuotedCase& c, std::ostream* os)
 class SettingsCodecBadLineText : public ::testing::TestWithParam<QuotedCase> {};
 
 // The message quotes at most the start of the bad line, and never the
-// password's line (which a file that ends early leaves in the line buffer).
+// password.
 TEST_P(SettingsCodecBadLineText, quotesOnlyTheStartOfTheLineAndNeverThePassword)
 {
     const QuotedCase& c = GetParam();
@@ -318,8 +435,10 @@ INSTANTIATE_TEST_SUITE_P(
         QuotedCase{"shortLineWhole", withLines({"two", "a", kListEnd}), 6, "two", {}},
         QuotedCase{"longLineItsStart", withLines({"abcdefghijklmnopqrstuvwxyz", "a", kListEnd}), 6, "abcdefghijkl…",
                    {"mnop"}},
-        QuotedCase{"endsAfterThePassword", crlfLines({kServerHeader, "h", "sa", "Secret#1"}), 6, "", {"Secret"}},
-        QuotedCase{"endsWithoutTheLastLineEnd", kServerHeader + "\r\nh\r\nsa\r\nSecret#1", 6, "", {"Secret"}},
+        QuotedCase{"endsAfterThePassword", crlfLines({kServerHeader, "h", "sa", "Secret#1"}), 5, "", {"Secret"}},
+        QuotedCase{"endsWithoutTheLastLineEnd", kServerHeader + "\r\nh\r\nsa\r\nSecret#1", 5, "", {"Secret"}},
+        QuotedCase{"passwordRunningIntoTheNextLine",
+                   crlfLines({kServerHeader, "h", "sa", "Secret#1\n" + kListHeader, "0"}), 4, "", {"Secret"}},
         QuotedCase{"passwordAgainOnTheCountLine", crlfLines({kServerHeader, "h", "sa", "Secret#1", kListHeader, "Secret#1"}),
                    6, "", {"Secret"}},
         QuotedCase{"optionLineStart",
