@@ -95,7 +95,7 @@ void Form1::wireEvents()
     // A new run starts a fresh schedule: slots before it are not caught up.
     Timer1.changed.connect([this] {
         if (Timer1.enabled())
-            m_previousTick.reset();
+            m_slotCheck.restart();
     });
 }
 

@@ -18,6 +18,8 @@
 #include "app/signal.h"
 #include "app/text_box.h"
 #include "app/timer.h"
+#include "backup/slot_schedule.h"
+#include "job/job_spec.h"
 #include "platform/local_date_time.h"
 #include "tray/tray.h"
 
@@ -84,11 +86,6 @@ public:
     // --- Window-level variables. ---
     std::string appPath;
     std::string setFile;
-    std::string sqlServer;
-    std::string sqlUser;
-    std::string sqlPwd;
-    std::string bakFile;
-    std::string bakDb;
     std::string masterDb;
     std::string dbOkCount;
 
@@ -149,9 +146,14 @@ public:
     void Check1_Click(); // "锁" / "解"
 
     // --- Server access. ---
-    void odb();
+    // The connection fields as they are now, with the database every
+    // connection names.
+    ServerLogin odb() const;
     std::string connectionString() const;
     void bd();
+    // The error number a failure is reported with, and its line in the log.
+    static std::int32_t errorNumber(const std::exception& error);
+    static void logFailure(const std::exception& error, const std::string& database = {});
 
     // --- The schedule. ---
     void Timer1_Timer();
@@ -159,6 +161,8 @@ public:
     void CreateDir();
     void Commandcopy();
     void CreateDirr();
+    // The job as the controls hold it now.
+    JobSpec jobSpec(BackupMode mode) const;
 
     // --- Tray and window hiding. ---
     void iconm();
@@ -200,35 +204,16 @@ private:
     enum class Caller { Operator, Schedule };
     void guarded(Caller caller, const std::function<void()>& body);
     void reportFailure(const std::string& text, bool unattended);
+
+    static std::string nulEntryMessage(std::size_t position, const std::string& entry);
     bool listCanBeSent(Caller caller);
 
     // One line for each slot field that is no valid "hh:mm:ss" time and so
     // never matches the clock; empty when every slot can run.
     std::string slotsThatNeverRun() const;
-    // The slot check of one tick: whether a backup slot is due now.
-    bool slotDue(const LocalDateTime& now);
-    // An old backup (a file or a dated folder) waiting under its own name in
-    // a holding folder beside where it was, until its replacement is written.
-    struct SetAside {
-        std::string original;
-        std::string holder;
-        std::string item;
-    };
-    // Backs up every list entry in list order, each over a connection of its
-    // own: connect, backup, disconnect. beforeBackup runs with bakFile and
-    // bakDb set and may set the old backup aside: it is retired once the new
-    // one is written, and put back when the backup fails.
-    void backUpEach(const std::function<std::string(const std::string& database)>& fileFor,
-                    const std::function<std::optional<SetAside>()>& beforeBackup = {});
-    // Nothing when the item could not be moved; it then stays where it is.
-    std::optional<SetAside> moveAside(const std::string& path, const LocalDateTime& now);
-    // After its replacement was written: into a trash that may delete
-    // outright, from its own place and under its own name (the replacement
-    // steps into the holding folder meanwhile), or removed.
-    void retire(const SetAside& old);
-    // After its replacement failed: back under its name, unless the failed
-    // backup left something there.
-    void putBack(const SetAside& old);
+    // One tick of the running schedule: the slot check, and at a slot the
+    // backup run of the given mode, its failure shown once it has ended.
+    void runSlot(BackupMode mode);
 
     PlatformServices m_services;
     std::vector<Control*> m_controls;
@@ -243,11 +228,8 @@ private:
     bool m_showInTaskbar = true;
     bool m_unloaded = false;
 
-    // The wall-clock second of the previous tick since the timer was enabled.
-    std::optional<std::int64_t> m_previousTick;
+    SlotCheck m_slotCheck;
     bool m_runInProgress = false;
     // A server-error box is open (its nested event loop still runs the ticks).
     bool m_failureBoxOpen = false;
-    // The dated folder of the time-slot run under way, named once at its tick.
-    std::string m_hourFolder;
 };

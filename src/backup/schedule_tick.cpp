@@ -1,15 +1,33 @@
-// The schedule's tick and what both backup modes share: the slot check and
-// one database's connect, backup and disconnect.
+// The schedule's tick: the slot check, and at a slot one backup run of the
+// selected mode over the job as the controls hold it.
 
-#include <cstdio>
-
+#include "app/flag_scope.h"
 #include "app/form1.h"
-#include "backup/slot_schedule.h"
+#include "backup/backup_run.h"
 #include "platform/clock.h"
-#include "platform/data_access.h"
 #include "platform/path_separator.h"
 #include "platform/shell.h"
-#include "text/server_statements.h"
+
+namespace {
+
+// Keeps what the window shows of a run: its first failure, shown once the
+// run has ended.
+class WindowRunReport final : public BackupRunReport {
+public:
+    void entryRefused(std::size_t position, const std::string& entry) override { m_refusedEntry = {position, entry}; }
+    void backupFailed(const std::string& bakDb, const std::exception& error) override
+    {
+        Form1::logFailure(error, bakDb);
+        if (!m_failure)
+            m_failure = Form1::errorNumber(error);
+    }
+
+    std::optional<std::pair<std::size_t, std::string>> m_refusedEntry;
+    // The error number of the failure that ended the run.
+    std::optional<std::int32_t> m_failure;
+};
+
+} // namespace
 
 // Timer1: one tick a second while the schedule runs.
 void Form1::Timer1_Timer()
@@ -23,6 +41,56 @@ void Form1::Timer1_Timer()
         Commandth();
     else
         Commandcopy();
+}
+
+// Replace mode ("替换备份"): one file per database directly in the backup
+// folder, replaced at every slot.
+void Form1::Commandth()
+{
+    runSlot(BackupMode::Replace);
+}
+
+// Time-slot mode ("按时间段备份"): every slot hour gets a dated sub-folder of
+// the backup folder; a slot replaces only a same-hour folder that holds files.
+void Form1::Commandcopy()
+{
+    runSlot(BackupMode::TimeSlot);
+}
+
+void Form1::CreateDir()
+{
+    m_services.shell.makeSureDirectoryPathExists(Text5.text());
+}
+
+void Form1::CreateDirr()
+{
+    m_services.shell.makeSureDirectoryPathExists(Text5.text() + m_services.clock.now().hourFolderName()
+                                                 + kPathSeparator);
+}
+
+JobSpec Form1::jobSpec(BackupMode mode) const
+{
+    return {odb(), Combo1.items(), Text5.text(), mode};
+}
+
+void Form1::runSlot(BackupMode mode)
+{
+    const LocalDateTime now = m_services.clock.now();
+    const bool due = m_slotCheck.isDue({Text8.text(), Text7.text(), Text6.text()}, now);
+    m_slotCheck.checked(now);
+    if (!due)
+        return;
+    WindowRunReport report;
+    {
+        FlagScope run(m_runInProgress);
+        BackupRun(m_services.shell, m_services.dataAccess).run(jobSpec(mode), now, report);
+    }
+    // The box waits for the operator after the run has ended: the schedule
+    // goes on meanwhile.
+    if (report.m_refusedEntry)
+        reportFailure(nulEntryMessage(report.m_refusedEntry->first, report.m_refusedEntry->second), true);
+    else if (report.m_failure)
+        reportServerError(*report.m_failure, true);
 }
 
 std::string Form1::slotsThatNeverRun() const
@@ -40,94 +108,4 @@ std::string Form1::slotsThatNeverRun() const
         notice += std::string(slot.label) + "“" + slot.field.text() + "”不是有效的时间(hh:mm:ss),该时间段不会备份。";
     }
     return notice;
-}
-
-bool Form1::slotDue(const LocalDateTime& now)
-{
-    const bool due = SlotSchedule::isDue({Text8.text(), Text7.text(), Text6.text()}, now, m_previousTick);
-    m_previousTick = now.serialSecond();
-    return due;
-}
-
-void Form1::backUpEach(const std::function<std::string(const std::string& database)>& fileFor,
-                       const std::function<std::optional<SetAside>()>& beforeBackup)
-{
-    std::unique_ptr<Connection> connection;
-    const std::size_t count = Combo1.listCount();
-    for (std::size_t i = 0; i < count; ++i) {
-        bakDb = Combo1.list(i);
-        bakFile = fileFor(bakDb);
-        const std::optional<SetAside> previous = beforeBackup ? beforeBackup() : std::nullopt;
-        try {
-            if (!connection)
-                connection = m_services.dataAccess.createConnection();
-            connection->Open(connectionString(), {}, {}, -1);
-            connection->Execute(ServerStatements::backupStatement(bakDb, bakFile), -1);
-            connection->Close();
-        } catch (...) {
-            if (previous)
-                putBack(*previous);
-            throw;
-        }
-        if (previous)
-            retire(*previous);
-    }
-}
-
-std::optional<Form1::SetAside> Form1::moveAside(const std::string& path, const LocalDateTime& now)
-{
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
-                  now.second);
-    std::size_t nameAt = path.size();
-    while (nameAt > 0 && !isPathSeparator(path[nameAt - 1]))
-        --nameAt;
-    // The holding folder sits beside the item, so that moving the item in
-    // is a rename within one volume; the item keeps its own name there, the
-    // name it later shows in the trash.
-    std::string holder = path + stamp + ".old";
-    for (int n = 2; m_services.shell.exists(holder); ++n)
-        holder = path + stamp + "-" + std::to_string(n) + ".old";
-    SetAside aside{path, holder, holder + kPathSeparator + path.substr(nameAt)};
-    m_services.shell.makeSureDirectoryPathExists(aside.holder + kPathSeparator);
-    if (!m_services.shell.rename(path, aside.item)) {
-        m_services.shell.removeAll(aside.holder);
-        return std::nullopt;
-    }
-    return aside;
-}
-
-void Form1::retire(const SetAside& old)
-{
-    Shell& shell = m_services.shell;
-    if (!shell.trashKeepsWhatItTakes()) {
-        // Only now may a trash that can delete outright have it: its
-        // replacement exists. The trash records where an item was, for
-        // restoring it: the old backup goes there from its own place, its
-        // replacement waiting in the holding folder for that moment.
-        const std::string standby = old.item + ".new";
-        if (shell.rename(old.original, standby)) {
-            if (shell.rename(old.item, old.original) && !shell.moveToTrash(old.original, Text5.text()))
-                shell.rename(old.original, old.item);
-            // Should the replacement not go back under its name, it stays in
-            // the holding folder, where the operator finds it.
-            if (!shell.rename(standby, old.original))
-                return;
-        }
-        if (shell.exists(old.item))
-            shell.moveToTrash(old.item, Text5.text());
-    }
-    // What no trash took is removed.
-    shell.removeAll(old.holder);
-}
-
-void Form1::putBack(const SetAside& old)
-{
-    // Where the failed run left something under the name (a time-slot run
-    // has made its new folder), the old backup stays in its holding folder,
-    // in the backup folder all the same.
-    if (m_services.shell.exists(old.original))
-        return;
-    if (m_services.shell.rename(old.item, old.original))
-        m_services.shell.removeAll(old.holder);
 }

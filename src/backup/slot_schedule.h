@@ -22,3 +22,22 @@ std::optional<int> secondOfDay(const std::string& field);
 bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now, std::optional<std::int64_t> previousTick);
 
 } // namespace SlotSchedule
+
+// The slot check of a running schedule, with what it keeps from one tick to
+// the next: the second of the last tick it checked.
+class SlotCheck final {
+public:
+    // Whether a slot is due at this tick. Asks; changes nothing.
+    bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now) const
+    {
+        return SlotSchedule::isDue(fields, now, m_previousTick);
+    }
+    // The tick was checked: its second is never due again, and a slot that
+    // passes before the next tick is caught up then.
+    void checked(const LocalDateTime& now) { m_previousTick = now.serialSecond(); }
+    // A new run of the schedule: slots before it are not caught up.
+    void restart() { m_previousTick.reset(); }
+
+private:
+    std::optional<std::int64_t> m_previousTick;
+};

@@ -9,16 +9,32 @@
 #include "text/connection_string.h"
 #include "text/server_statements.h"
 
-void Form1::odb()
+ServerLogin Form1::odb() const
 {
-    sqlServer = Text1.text();
-    sqlUser = Text2.text();
-    sqlPwd = Text3.text();
+    return {Text1.text(), Text2.text(), Text3.text(), masterDb};
 }
 
 std::string Form1::connectionString() const
 {
-    return ConnectionString::build(sqlServer, masterDb, sqlUser, sqlPwd);
+    const ServerLogin login = odb();
+    return ConnectionString::build(login.server, login.database, login.login, login.password);
+}
+
+std::int32_t Form1::errorNumber(const std::exception& error)
+{
+    const auto* database = dynamic_cast<const DatabaseError*>(&error);
+    return database ? database->number() : ServerErrorReport::kInternalError;
+}
+
+void Form1::logFailure(const std::exception& error, const std::string& database)
+{
+    const std::string of = database.empty() ? "" : " (" + database + ")";
+    if (const auto* failure = dynamic_cast<const DatabaseError*>(&error)) {
+        std::cerr << "ondrel: server failure " << failure->number() << " [" << failure->sqlState() << "/"
+                  << failure->nativeError() << "] " << failure->what() << of << '\n';
+    } else {
+        std::cerr << "ondrel: internal failure: " << error.what() << of << '\n';
+    }
 }
 
 void Form1::reportServerError(std::int32_t number, bool unattended)
@@ -50,40 +66,33 @@ void Form1::guarded(Caller caller, const std::function<void()>& body)
     try {
         body();
         return;
-    } catch (const DatabaseError& error) {
-        std::cerr << "ondrel: server failure " << error.number() << " [" << error.sqlState() << "/"
-                  << error.nativeError() << "] " << error.what() << '\n';
-        number = error.number();
     } catch (const std::exception& error) {
-        std::cerr << "ondrel: internal failure: " << error.what() << '\n';
-        number = ServerErrorReport::kInternalError;
+        logFailure(error);
+        number = errorNumber(error);
     }
     reportServerError(number, caller == Caller::Schedule);
 }
 
-// An entry that holds a NUL (only a hand-edited settings file can put one
-// there) would reach the server cut short at it, naming another database
-// than the list shows: it is refused, before anything is sent.
+std::string Form1::nulEntryMessage(std::size_t position, const std::string& entry)
+{
+    return "数据库列表第" + std::to_string(position + 1) + "项(“" + entry.substr(0, entry.find('\0'))
+        + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。";
+}
+
+// An entry that holds a NUL is refused, before anything is sent.
 bool Form1::listCanBeSent(Caller caller)
 {
-    for (std::size_t i = 0; i < Combo1.listCount(); ++i) {
-        const std::string entry = Combo1.list(i);
-        const std::size_t nul = entry.find('\0');
-        if (nul == std::string::npos)
-            continue;
-        reportFailure("数据库列表第" + std::to_string(i + 1) + "项(“" + entry.substr(0, nul)
-                          + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。",
-                      caller == Caller::Schedule);
-        return false;
-    }
-    return true;
+    const auto position = firstEntryWithNul(Combo1.items());
+    if (!position)
+        return true;
+    reportFailure(nulEntryMessage(*position, Combo1.list(*position)), caller == Caller::Schedule);
+    return false;
 }
 
 // Looks every listed database up on the server; dbOkCount ends as the number
 // of entries found after the last missing one.
 void Form1::bd()
 {
-    odb();
     if (!listCanBeSent(Caller::Operator))
         return;
     guarded(Caller::Operator, [this] {

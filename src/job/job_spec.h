@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Who connects to which server: what the connection fields held when a
+// server method read them, and the database every connection names.
+struct ServerLogin {
+    std::string server;
+    std::string login;
+    std::string password;
+    std::string database = "master";
+};
+
+enum class BackupMode { Replace, TimeSlot };
+
+// The backup job as the window's controls held it when a slot came, read
+// once: one run sees one consistent set of inputs, and runs without the
+// window that held them.
+struct JobSpec {
+    ServerLogin login;
+    // Backed up in this order, each as listed: never trimmed, merged or sorted.
+    std::vector<std::string> databases;
+    // The plain prefix of every backup path; nothing inserts a separator.
+    std::string folder;
+    BackupMode mode = BackupMode::Replace;
+};
+
+// The position of the first entry that holds a NUL (only a hand-edited
+// settings file can put one there): it would reach the server cut short,
+// naming another database than the list shows.
+std::optional<std::size_t> firstEntryWithNul(const std::vector<std::string>& databases);
