@@ -375,6 +375,33 @@ TEST(Window, listChangesOfTheModelRefillTheComboBox)
     EXPECT_EQ(model.listIndex(), 1) << "the view's own writing is not the operator's typing";
 }
 
+// The list as the settings file left it before the window was made, then
+// "D" removing the entry shown: the native box holds what the model holds.
+TEST(Window, theComboBoxShowsTheListTheModelHeldBeforeTheView)
+{
+    ViewHarness w([](Form1& form) {
+        for (const char* name : {"shopdb", "销售库", "crm"})
+            form.Combo1.addItem(name);
+        form.Combo1.setText("shopdb");
+    });
+    w.window.start();
+    const HWND combo = w.child("Combo1");
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(w.comboItem(0), "shopdb");
+    EXPECT_EQ(w.comboItem(1), "销售库");
+    EXPECT_EQ(w.comboItem(2), "crm");
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(w.textOf(combo), "shopdb");
+
+    SendMessageW(w.child("Command3"), BM_CLICK, 0, 0);
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(w.comboItem(0), "销售库");
+    EXPECT_EQ(w.comboItem(1), "crm");
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(w.textOf(combo), "销售库");
+    EXPECT_EQ(w.h.form.Combo1.items(), (std::vector<std::string>{"销售库", "crm"}));
+}
+
 // Clicks made while a handler held the window (a statement runs on its one
 // thread until the server answers) are dropped, not replayed afterwards.
 TEST(Window, clicksThatWaitedForTheWindowAreDropped)

@@ -113,6 +113,49 @@ TEST(Program, aHiddenSettingsFileCountsAsMissing)
     EXPECT_EQ(program.control(L"Edit", L"10.1.1.1"), nullptr);
 }
 
+// What another program reads from a combo box of the program's.
+LRESULT askCombo(HWND combo, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(combo, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer);
+    return static_cast<LRESULT>(answer);
+}
+
+std::vector<std::wstring> comboEntries(HWND combo)
+{
+    std::vector<std::wstring> entries;
+    const LRESULT count = askCombo(combo, CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        askCombo(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+// The list read from the settings file is in the drop-down from the start,
+// and "D" takes the entry shown out of it.
+TEST(Program, theDropDownHoldsTheSettingsFilesList)
+{
+    TempFolder temp;
+    writeBytes(temp.path() / L"ondrel.ini",
+               settingsFile({kServerHeader, "127.0.0.1", "sa", "", kListHeader, "3", "shopdb",
+                             "\xCF\xFA\xCA\xDB\xBF\xE2", "crm", kListEnd, kFolderHeader, " ", kSystemHeader, "True",
+                             "False", "0", "12:00:00", "18:00:00", "03:00:00"}));
+    const RunningProgram program = startedIn(temp.path());
+    ASSERT_NE(program.window(), nullptr);
+    const HWND combo = program.control(L"ComboBox", L"shopdb");
+    ASSERT_NE(combo, nullptr) << "no combo box showing shopdb";
+    EXPECT_EQ(comboEntries(combo), (std::vector<std::wstring>{L"shopdb", L"销售库", L"crm"}));
+    EXPECT_EQ(askCombo(combo, CB_GETCURSEL), 0);
+
+    program.press(L"D");
+    EXPECT_TRUE(waitFor([&] { return askCombo(combo, CB_GETCOUNT) == 2; }));
+    EXPECT_EQ(comboEntries(combo), (std::vector<std::wstring>{L"销售库", L"crm"}));
+    EXPECT_EQ(askCombo(combo, CB_GETCURSEL), 0);
+    EXPECT_EQ(windowText(combo), L"销售库");
+}
+
 TEST(Program, endsWithTheSessionAndOnlyThen)
 {
     TempFolder temp;

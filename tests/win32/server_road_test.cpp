@@ -15,6 +15,8 @@
 #include "fakes/file_bytes.h"
 #include "fakes/form_harness.h"
 #include "platform/odbc/driver_connection_string.h"
+#include "platform/odbc/driver_kind.h"
+#include "platform/odbc/driver_library.h"
 #include "platform/odbc/odbc_data_access.h"
 #include "text/connection_string.h"
 
@@ -33,6 +35,16 @@ TEST(ConnectionString, takesTheServerAsTyped)
             ConnectionString::build(server, "master", "sa", "pw"), BraceDialect::Unknown);
         EXPECT_EQ(ConnectionString::attribute(written, "Server"), server) << written;
     }
+}
+
+// The driver behind "SQL Server" may be FreeTDS (under Wine it is): the
+// protocol version is named after what the program wrote, which stays as
+// it was.
+TEST(ConnectionString, namesTheProtocolVersionAtTheEnd)
+{
+    const std::string program = ConnectionString::build("DBHOST\\SQLEXPRESS", "master", "sa", "pw");
+    EXPECT_EQ(DriverConnectionString::forDriver(program, driverKindOfLibrary(driverLibraryFile("SQL Server"))),
+              program + "TDS_Version=7.4;");
 }
 
 // Neither reading of braces can be checked here: a value that only one of

@@ -12,6 +12,7 @@ struct DriverKind {
     // FreeTDS guesses the protocol version unless told: a server that leaves
     // the pre-login unanswered is tried again with the Sybase protocol, and
     // 1.3.17 can wait there for ever. The string names the version instead.
+    // Also set where the driver may be FreeTDS and cannot be told (Windows).
     bool freeTds = false;
 
     bool operator==(const DriverKind&) const = default;

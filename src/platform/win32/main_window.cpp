@@ -258,8 +258,14 @@ void MainWindow::buildControls()
             });
         }
     }
-    for (const View& view : m_views)
+    // The model is filled before the view exists (Form_Load reads the list
+    // from the settings file): the first rendering writes a combo box's
+    // entries too, which later only their changes rewrite.
+    for (const View& view : m_views) {
+        if (view.model->kind() == ControlKind::ComboBox)
+            renderCombo(static_cast<const ::ComboBox&>(*view.model), true);
         render(*view.model);
+    }
 }
 
 Window MainWindow::createControl(Control& control, int id, bool groupStart)

@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -39,6 +40,9 @@ bool saveScreenshot(HWND window, const std::wstring& path);
 class ViewHarness final {
 public:
     ViewHarness() : window(h.form) {}
+    // The view made of a model that something filled first, as Form_Load
+    // fills it from the settings file before the program makes its window.
+    explicit ViewHarness(const std::function<void(Form1&)>& beforeTheView) : window(prepared(h.form, beforeTheView)) {}
     ~ViewHarness() { drainMessages(); }
     ViewHarness(const ViewHarness&) = delete;
     ViewHarness& operator=(const ViewHarness&) = delete;
@@ -78,6 +82,12 @@ public:
     Win32::MainWindow window;
 
 private:
+    static Form1& prepared(Form1& form, const std::function<void(Form1&)>& prepare)
+    {
+        prepare(form);
+        return form;
+    }
+
     bool m_quit = false;
 };
 
