@@ -138,30 +138,30 @@ SettingsCodec::Written SettingsCodec::write(const Settings& s) const
 {
     Writer file(m_encoding);
     file.line(kServerHeader);
-    file.line(s.server.value(), "服务器");
-    file.line(s.account.value(), "帐号");
-    file.line(s.password.value(), "密码");
+    file.line(s.server, "服务器");
+    file.line(s.account, "帐号");
+    file.line(s.password, "密码");
     file.line(kListHeader);
     file.line(std::to_string(s.databases.size()));
     for (const std::string& entry : s.databases)
         file.line(entry, "数据库列表");
     file.line(kListEnd);
     file.line(kFolderHeader);
-    file.line(s.backupFolder.value(), "备份位置");
+    file.line(s.backupFolder, "备份位置");
     file.line(kSystemHeader);
-    file.line(trueFalse(s.replaceMode.value()));
-    file.line(trueFalse(s.timeSlotMode.value()));
-    file.line(std::to_string(s.slotLock.value()));
-    file.line(s.slot1.value(), "时间段1");
-    file.line(s.slot2.value(), "时间段2");
-    file.line(s.slot3.value(), "时间段3");
+    file.line(trueFalse(s.replaceMode));
+    file.line(trueFalse(s.timeSlotMode));
+    file.line(std::to_string(s.slotLock));
+    file.line(s.slot1, "时间段1");
+    file.line(s.slot2, "时间段2");
+    file.line(s.slot3, "时间段3");
     return file.take();
 }
 
 SettingsCodec::Read SettingsCodec::read(std::string_view bytes) const
 {
     Read result;
-    Settings& s = result.settings;
+    SettingsFromFile& s = result.settings;
     // Lines that end in LF alone (a file written on another system, or
     // edited there) make one long line of the whole file for this reader:
     // its start would land in every field up to the password, and the rest

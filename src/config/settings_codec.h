@@ -19,7 +19,7 @@ public:
         std::string what;
     };
     struct Read {
-        Settings settings;
+        SettingsFromFile settings;
         std::optional<BadLine> badLine;
     };
     struct Written {
@@ -36,7 +36,6 @@ public:
     // names its count promises. A file that starts with the UTF-8 byte-order
     // mark is read as UTF-8, any other as GBK.
     Read read(std::string_view bytes) const;
-    // Every field must be present.
     Written write(const Settings& settings) const;
 
 private:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "config/settings_store.h"
 #include "fakes/file_bytes.h"
 #include "fakes/form_harness.h"
 #include "platform/path_separator.h"
@@ -256,6 +257,38 @@ TEST_F(ConfigFileTest, aFileWithoutItsLastLineSaysWhichLineIsMissing)
     EXPECT_EQ(f.Text7.text(), "18:00:00");
     EXPECT_EQ(f.Text6.text(), "03:00:00") << "the initial value, not slot 2's";
     EXPECT_EQ(f.Combo1.items(), (std::vector<std::string>{"shopdb", "crmdb"}));
+}
+
+// A program without a window reads the file as the window does: what the
+// controls show after a start is the record's initial values with what was
+// read applied.
+TEST_F(ConfigFileTest, theWindowAndTheRecordApplyAFileAlike)
+{
+    const std::string files[] = {
+        kWorkedExample,
+        withLines({"1", "a", kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "True", "0", "", "x", "y"}),
+        withLines({"0", kListEnd, kFolderHeader, "", kSystemHeader, "False", "False", "1", "a", "b", "c"}),
+        withLines({"2", "a", kListEnd, kFolderHeader}),
+        withLines({"1", "a", kListEnd, kFolderHeader, "/b/", kSystemHeader, "Yes"}),
+    };
+    for (const std::string& bytes : files) {
+        auto started = startWith(bytes);
+        const Form1& f = started->form;
+        const SettingsStore::Loaded loaded =
+            SettingsStore(started->files, started->encoding).load(utf8Of(started->temp.path() / "ondrel.ini"));
+        const Settings want = loaded.settings.appliedTo({});
+        EXPECT_EQ(f.Text1.text(), want.server);
+        EXPECT_EQ(f.Text2.text(), want.account);
+        EXPECT_EQ(f.Text3.text(), want.password);
+        EXPECT_EQ(f.Combo1.items(), want.databases);
+        EXPECT_EQ(f.Text5.text(), want.backupFolder);
+        EXPECT_EQ(f.Option1.value(), want.replaceMode);
+        EXPECT_EQ(f.Option2.value(), want.timeSlotMode);
+        EXPECT_EQ(f.Text8.text(), want.slot1);
+        EXPECT_EQ(f.Text7.text(), want.slot2);
+        EXPECT_EQ(f.Text6.text(), want.slot3);
+        EXPECT_EQ(started->messages.texts().size(), loaded.problem ? 1u : 0u);
+    }
 }
 
 } // namespace
