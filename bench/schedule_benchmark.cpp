@@ -95,8 +95,7 @@ void requireNoBox(const BenchWindow& window, const char* what)
 // The connection string exactly as our connection hands it to the driver.
 std::string driverConnectionString(Form1& form)
 {
-    form.odb();
-    return DriverConnectionString::forDriver(form.connectionString(), driverKindOfLibrary(driverLibraryFile("SQL Server")));
+    return DriverConnectionString::forDriver(form.odb(), driverKindOfLibrary(driverLibraryFile("SQL Server")));
 }
 
 // What one database cost: wall time, and the CPU time of this process (the

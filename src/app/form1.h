@@ -149,7 +149,6 @@ public:
     // The connection fields as they are now, with the database every
     // connection names.
     ServerLogin odb() const;
-    std::string connectionString() const;
     void bd();
     // The error number a failure is reported with, and its line in the log.
     static std::int32_t errorNumber(const std::exception& error);

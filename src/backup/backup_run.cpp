@@ -6,7 +6,6 @@
 #include "platform/data_access.h"
 #include "platform/path_separator.h"
 #include "platform/shell.h"
-#include "text/connection_string.h"
 #include "text/server_statements.h"
 
 BackupRun::BackupRun(Shell& shell, DataAccess& dataAccess, OnFailure onFailure)
@@ -92,7 +91,7 @@ bool BackupRun::backUp(std::unique_ptr<Connection>& connection, const ServerLogi
     try {
         if (!connection)
             connection = m_dataAccess.createConnection();
-        connection->Open(ConnectionString::build(login.server, login.database, login.login, login.password));
+        connection->Open(login);
         connection->Execute(ServerStatements::backupStatement(bakDb, bakFile));
         connection->Close();
     } catch (const std::exception& error) {

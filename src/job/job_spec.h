@@ -5,14 +5,7 @@
 #include <string>
 #include <vector>
 
-// Who connects to which server: what the connection fields held when a
-// server method read them, and the database every connection names.
-struct ServerLogin {
-    std::string server;
-    std::string login;
-    std::string password;
-    std::string database = "master";
-};
+#include "platform/server_login.h"
 
 enum class BackupMode { Replace, TimeSlot };
 

@@ -6,18 +6,11 @@
 #include "app/form1.h"
 #include "job/server_error_report.h"
 #include "platform/data_access.h"
-#include "text/connection_string.h"
 #include "text/server_statements.h"
 
 ServerLogin Form1::odb() const
 {
     return {Text1.text(), Text2.text(), Text3.text(), masterDb};
-}
-
-std::string Form1::connectionString() const
-{
-    const ServerLogin login = odb();
-    return ConnectionString::build(login.server, login.database, login.login, login.password);
 }
 
 std::int32_t Form1::errorNumber(const std::exception& error)
@@ -97,13 +90,12 @@ void Form1::bd()
         return;
     guarded(Caller::Operator, [this] {
         auto connection = m_services.dataAccess.createConnection();
-        connection->Open(connectionString(), {}, {}, -1);
+        connection->Open(odb());
         auto recordset = m_services.dataAccess.createRecordset();
         const std::size_t count = Combo1.listCount();
         for (std::size_t i = 0; i < count; ++i) {
             const std::string entry = Combo1.list(i);
-            recordset->Open(ServerStatements::existenceQuery(entry), *connection, Recordset::adOpenKeyset,
-                            Recordset::adLockOptimistic, -1);
+            recordset->Open(ServerStatements::existenceQuery(entry), *connection);
             if (recordset->Eof()) {
                 msgBox(entry + "数据库不存在,请重新输入或请从列表中删除!");
                 dbOkCount = "0";

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "fakes/utf8_path.h"
+#include "text/connection_string.h"
 
 namespace {
 
@@ -15,15 +16,17 @@ public:
             --m_db.openConnections;
     }
 
-    void Open(const std::string& connectionString, const std::string&, const std::string&, long) override
+    // Records the login as the standard form of the connection string.
+    void Open(const ServerLogin& login) override
     {
-        m_db.events.push_back({"open", connectionString});
+        m_db.events.push_back(
+            {"open", ConnectionString::build(login.server, login.database, login.login, login.password)});
         if (m_db.openFailure)
             throw DatabaseError(*m_db.openFailure, "08001", 0, "cannot connect");
         m_open = true;
         ++m_db.openConnections;
     }
-    void Execute(const std::string& statement, long) override
+    void Execute(const std::string& statement) override
     {
         m_db.events.push_back({"execute", statement});
         if (m_db.duringExecute)
@@ -65,7 +68,7 @@ class FakeRecordset final : public Recordset {
 public:
     explicit FakeRecordset(FakeDataAccess& db) : m_db(db) {}
 
-    void Open(const std::string& source, Connection&, int, int, long) override
+    void Open(const std::string& source, Connection&) override
     {
         m_db.events.push_back({"query", source});
         const auto quote = source.find("N'");

@@ -41,8 +41,8 @@ class Carried : public testing::TestWithParam<Login> {};
 TEST_P(Carried, byFreeTds13AndTheDriverManagerAlike)
 {
     const Login& login = GetParam();
-    const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
-    const std::string forDriver = DriverConnectionString::forDriver(model, BraceDialect::FreeTdsVerbatim);
+    const ServerLogin typed{"127.0.0.1,1500", login.user, login.password};
+    const std::string forDriver = DriverConnectionString::forDriver(typed, BraceDialect::FreeTdsVerbatim);
     EXPECT_EQ(readAsFreeTds13(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
     EXPECT_EQ(readAsDriverManager(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
 }
@@ -51,8 +51,8 @@ TEST_P(Carried, byFreeTds13AndTheDriverManagerAlike)
 TEST_P(Carried, byEitherReadingWhereTheDriverCannotBeTold)
 {
     const Login& login = GetParam();
-    const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
-    const std::string forDriver = DriverConnectionString::forDriver(model, BraceDialect::Unknown);
+    const ServerLogin typed{"127.0.0.1,1500", login.user, login.password};
+    const std::string forDriver = DriverConnectionString::forDriver(typed, BraceDialect::Unknown);
     EXPECT_EQ(readAsFreeTds13(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
     EXPECT_EQ(readAsDriverManager(forDriver), expectedFor("127.0.0.1,1500", login.user, login.password)) << forDriver;
 }
@@ -61,8 +61,9 @@ TEST_P(Carried, byEitherReadingWhereTheDriverCannotBeTold)
 TEST_P(Carried, byAStandardDriverUnchanged)
 {
     const Login& login = GetParam();
+    const ServerLogin typed{"127.0.0.1,1500", login.user, login.password};
     const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
-    EXPECT_EQ(DriverConnectionString::forDriver(model, BraceDialect::Standard), model);
+    EXPECT_EQ(DriverConnectionString::forDriver(typed, BraceDialect::Standard), model);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, Carried,
@@ -82,10 +83,11 @@ class NotCarried : public testing::TestWithParam<Login> {};
 TEST_P(NotCarried, failBeforeConnecting)
 {
     const Login& login = GetParam();
+    const ServerLogin typed{"127.0.0.1,1500", login.user, login.password};
     const std::string model = ConnectionString::build("127.0.0.1,1500", "master", login.user, login.password);
     for (BraceDialect dialect : {BraceDialect::FreeTdsVerbatim, BraceDialect::Unknown}) {
         try {
-            DriverConnectionString::forDriver(model, dialect);
+            DriverConnectionString::forDriver(typed, dialect);
             ADD_FAILURE() << "carried " << model;
         } catch (const DatabaseError& error) {
             EXPECT_EQ(error.number(), DatabaseError::kValueNotCarried);
@@ -96,7 +98,7 @@ TEST_P(NotCarried, failBeforeConnecting)
         }
     }
     // A standard reader takes them all.
-    const std::string standard = DriverConnectionString::forDriver(model, BraceDialect::Standard);
+    const std::string standard = DriverConnectionString::forDriver(typed, BraceDialect::Standard);
     EXPECT_EQ(readAsDriverManager(standard), expectedFor("127.0.0.1,1500", login.user, login.password));
 }
 
@@ -111,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(Values, NotCarried,
 
 TEST(NulInValue, isNotCarried)
 {
-    const std::string model = ConnectionString::build("h,1", "master", "sa", std::string("a\0b", 3));
-    EXPECT_THROW(DriverConnectionString::forDriver(model, BraceDialect::Standard), DatabaseError);
+    const ServerLogin typed{"h,1", "sa", std::string("a\0b", 3)};
+    EXPECT_THROW(DriverConnectionString::forDriver(typed, BraceDialect::Standard), DatabaseError);
 }
 
 struct ServerCase {
@@ -125,8 +127,8 @@ class ServerValue : public testing::TestWithParam<ServerCase> {};
 
 TEST_P(ServerValue, namesWhereToConnect)
 {
-    const std::string model = ConnectionString::build(GetParam().typed, "master", "sa", "pw");
-    const std::string forDriver = DriverConnectionString::forDriver(model, BraceDialect::FreeTdsVerbatim);
+    const ServerLogin typed{GetParam().typed, "sa", "pw"};
+    const std::string forDriver = DriverConnectionString::forDriver(typed, BraceDialect::FreeTdsVerbatim);
     EXPECT_EQ(readAsFreeTds13(forDriver).at(1), std::make_pair(std::string("Server"), std::string(GetParam().sent)));
 }
 
@@ -143,20 +145,20 @@ INSTANTIATE_TEST_SUITE_P(Values, ServerValue,
 // server with the Sybase protocol. Other drivers get nothing of the kind.
 TEST(ProtocolVersion, isNamedForFreeTdsOnly)
 {
-    const std::string model = ConnectionString::build("192.168.1.5", "master", "sa", "Secret#1");
+    const ServerLogin typed{"192.168.1.5", "sa", "Secret#1"};
     const std::string freeTds =
-        DriverConnectionString::forDriver(model, DriverKind{BraceDialect::FreeTdsVerbatim, true});
+        DriverConnectionString::forDriver(typed, DriverKind{BraceDialect::FreeTdsVerbatim, true});
     EXPECT_EQ(freeTds,
               "Driver={SQL Server};Server=192.168.1.5,1433;Database=master;uid=sa;pwd=Secret#1;TDS_Version=7.4;");
     EXPECT_EQ(readAsFreeTds13(freeTds).back(), std::make_pair(std::string("TDS_Version"), std::string("7.4")));
     for (const DriverKind& other : {DriverKind{BraceDialect::Standard, false}, DriverKind{}})
-        EXPECT_EQ(DriverConnectionString::forDriver(model, other).find("TDS_Version"), std::string::npos);
+        EXPECT_EQ(DriverConnectionString::forDriver(typed, other).find("TDS_Version"), std::string::npos);
 }
 
 TEST(OrdinaryInput, keepsTheProgramsStringWithThePortAdded)
 {
-    const std::string model = ConnectionString::build("192.168.1.5", "master", "sa", "Secret#1");
-    EXPECT_EQ(DriverConnectionString::forDriver(model, BraceDialect::FreeTdsVerbatim),
+    const ServerLogin typed{"192.168.1.5", "sa", "Secret#1"};
+    EXPECT_EQ(DriverConnectionString::forDriver(typed, BraceDialect::FreeTdsVerbatim),
               "Driver={SQL Server};Server=192.168.1.5,1433;Database=master;uid=sa;pwd=Secret#1;");
 }
 

@@ -15,7 +15,7 @@ namespace {
 std::unique_ptr<Connection> connectTo(OdbcDataAccess& odbc, const StandinServer& server)
 {
     auto connection = odbc.createConnection();
-    connection->Open(ConnectionString::build(server.serverField(), "master", "sa", "Secret#1"));
+    connection->Open({server.serverField(), "sa", "Secret#1"});
     return connection;
 }
 

@@ -337,7 +337,7 @@ TEST_F(DeadLink, underAStatementJustSentEndsItWithinTheSilenceLimit)
     RoadWindow& w = *road;
     w.form.odb();
     auto connection = w.odbc.createConnection();
-    connection->Open(w.form.connectionString());
+    connection->Open(w.form.odb());
     link.unplug();
     const auto sent = Clock::now();
     try {

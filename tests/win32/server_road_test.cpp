@@ -31,8 +31,8 @@ namespace fs = std::filesystem;
 TEST(ConnectionString, takesTheServerAsTyped)
 {
     for (const char* server : {"DBHOST\\SQLEXPRESS", "backup-alias", "10.0.0.5,1500", "127.0.0.1", "(local)"}) {
-        const std::string written = DriverConnectionString::forDriver(
-            ConnectionString::build(server, "master", "sa", "pw"), BraceDialect::Unknown);
+        const std::string written =
+            DriverConnectionString::forDriver(ServerLogin{server, "sa", "pw"}, BraceDialect::Unknown);
         EXPECT_EQ(ConnectionString::attribute(written, "Server"), server) << written;
     }
 }
@@ -43,7 +43,8 @@ TEST(ConnectionString, takesTheServerAsTyped)
 TEST(ConnectionString, namesTheProtocolVersionAtTheEnd)
 {
     const std::string program = ConnectionString::build("DBHOST\\SQLEXPRESS", "master", "sa", "pw");
-    EXPECT_EQ(DriverConnectionString::forDriver(program, driverKindOfLibrary(driverLibraryFile("SQL Server"))),
+    EXPECT_EQ(DriverConnectionString::forDriver(ServerLogin{"DBHOST\\SQLEXPRESS", "sa", "pw"},
+                                                driverKindOfLibrary(driverLibraryFile("SQL Server"))),
               program + "TDS_Version=7.4;");
 }
 
@@ -51,14 +52,11 @@ TEST(ConnectionString, namesTheProtocolVersionAtTheEnd)
 // them would read intact is refused before anything is sent.
 TEST(ConnectionString, refusesWhatNotBothReadingsTakeAlike)
 {
-    EXPECT_EQ(
-        ConnectionString::attribute(DriverConnectionString::forDriver(
-                                        ConnectionString::build("h", "master", "sa", "a}b"), BraceDialect::Unknown),
-                                    "pwd"),
-        "a}b");
+    EXPECT_EQ(ConnectionString::attribute(
+                  DriverConnectionString::forDriver(ServerLogin{"h", "sa", "a}b"}, BraceDialect::Unknown), "pwd"),
+              "a}b");
     try {
-        DriverConnectionString::forDriver(ConnectionString::build("h", "master", "sa", "x};Driver=evil"),
-                                          BraceDialect::Unknown);
+        DriverConnectionString::forDriver(ServerLogin{"h", "sa", "x};Driver=evil"}, BraceDialect::Unknown);
         ADD_FAILURE() << "carried";
     } catch (const DatabaseError& error) {
         EXPECT_EQ(error.number(), DatabaseError::kValueNotCarried);

@@ -2,7 +2,6 @@
 
 #include "platform/database_error.h"
 #include "text/connection_string.h"
-#include "text/letter_case.h"
 
 namespace DriverConnectionString {
 
@@ -33,29 +32,31 @@ std::string verbatimValue(const std::string& keyword, const std::string& value)
 
 } // namespace
 
-std::string forDriver(const std::string& standardForm, BraceDialect dialect)
+std::string forDriver(const ServerLogin& login, BraceDialect dialect)
 {
-    std::string result;
-    for (ConnectionString::Attribute& attribute : ConnectionString::attributes(standardForm)) {
-        if (attribute.value.find('\0') != std::string::npos)
-            cannotCarry(attribute.keyword, "holds a NUL character");
-        std::string written = attribute.written;
-        if (LetterCase::equalIgnoringCase(attribute.keyword, "Server")
-            && serverWithPort(attribute.value) != attribute.value) {
-            attribute.value = serverWithPort(attribute.value);
-            written = ConnectionString::attributeValue(attribute.value);
-        }
+    const struct {
+        const char* keyword;
+        std::string value;
+    } fields[] = {{"Server", serverWithPort(login.server)},
+                  {"Database", login.database},
+                  {"uid", login.login},
+                  {"pwd", login.password}};
+    std::string result = std::string("Driver={") + kDriverName + "};";
+    for (const auto& field : fields) {
+        if (field.value.find('\0') != std::string::npos)
+            cannotCarry(field.keyword, "holds a NUL character");
         // Without a "}" both dialects read the standard form alike.
-        if (dialect != BraceDialect::Standard && attribute.value.find('}') != std::string::npos)
-            written = verbatimValue(attribute.keyword, attribute.value);
-        result += attribute.keyword + "=" + written + ";";
+        const std::string written = dialect != BraceDialect::Standard && field.value.find('}') != std::string::npos
+            ? verbatimValue(field.keyword, field.value)
+            : ConnectionString::attributeValue(field.value);
+        result += std::string(field.keyword) + "=" + written + ";";
     }
     return result;
 }
 
-std::string forDriver(const std::string& standardForm, const DriverKind& driver)
+std::string forDriver(const ServerLogin& login, const DriverKind& driver)
 {
-    std::string result = forDriver(standardForm, driver.braces);
+    std::string result = forDriver(login, driver.braces);
     if (driver.freeTds)
         result += "TDS_Version=7.4;";
     return result;

@@ -4,6 +4,7 @@
 
 #include "platform/odbc/brace_dialect.h"
 #include "platform/odbc/driver_kind.h"
+#include "platform/server_login.h"
 
 // The program's connection string as the loaded driver must be given it.
 namespace DriverConnectionString {
@@ -14,15 +15,20 @@ namespace DriverConnectionString {
 // Windows the value as typed (server_port_windows.cpp).
 std::string serverWithPort(const std::string& server);
 
-// Re-writes the standard-form string for a driver of the dialect, the
-// server value completed by serverWithPort, every value reaching the driver
-// and the driver manager exactly; where the dialect is Unknown, only in a
-// form that both dialects read alike. Throws DatabaseError (kValueNotCarried)
-// for a value that cannot be carried, before anything is sent anywhere.
-std::string forDriver(const std::string& standardForm, BraceDialect dialect);
+// The driver every connection names.
+inline constexpr const char* kDriverName = "SQL Server";
+
+// The connection string for a driver of the dialect,
+// "Driver={SQL Server};Server=...;Database=...;uid=...;pwd=...;", the server
+// value completed by serverWithPort, every value reaching the driver and the
+// driver manager exactly: for a driver that reads the standard form, that
+// form itself; where the dialect is Unknown, only in a form that both
+// dialects read alike. Throws DatabaseError (kValueNotCarried) for a value
+// that cannot be carried, before anything is sent anywhere.
+std::string forDriver(const ServerLogin& login, BraceDialect dialect);
 
 // The same for the driver of that kind; FreeTDS is also told the protocol
 // version (TDS 7.4, the one its own guess tries first with SQL Server).
-std::string forDriver(const std::string& standardForm, const DriverKind& driver);
+std::string forDriver(const ServerLogin& login, const DriverKind& driver);
 
 } // namespace DriverConnectionString

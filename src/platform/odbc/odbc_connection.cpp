@@ -12,7 +12,6 @@
 #include "platform/odbc/driver_link_watch.h"
 #include "platform/odbc/odbc_statement.h"
 #include "platform/odbc/sql_text.h"
-#include "text/connection_string.h"
 
 OdbcConnection::OdbcConnection(std::shared_ptr<EnvironmentHandle> environment, LinkTimeouts timeouts)
     : m_environment(std::move(environment))
@@ -25,14 +24,12 @@ OdbcConnection::~OdbcConnection()
     Close();
 }
 
-// user and password travel in the connection string; options mean nothing here.
-void OdbcConnection::Open(const std::string& connectionString, const std::string&, const std::string&, long)
+void OdbcConnection::Open(const ServerLogin& login)
 {
     if (isOpen())
         throw std::logic_error("the connection is already open");
-    const std::string driver = ConnectionString::attribute(connectionString, "Driver").value_or("");
-    const std::string forDriver =
-        DriverConnectionString::forDriver(connectionString, driverKindOfLibrary(driverLibraryFile(driver)));
+    const std::string forDriver = DriverConnectionString::forDriver(
+        login, driverKindOfLibrary(driverLibraryFile(DriverConnectionString::kDriverName)));
     std::vector<SQLWCHAR> wide = SqlText::wide(forDriver);
     if (wide.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max()))
         throw DatabaseError(DatabaseError::kFail, "HY090", 0, "the connection string is too long");
@@ -59,7 +56,7 @@ void OdbcConnection::Open(const std::string& connectionString, const std::string
     m_handle.emplace(std::move(handle));
 }
 
-void OdbcConnection::Execute(const std::string& statement, long)
+void OdbcConnection::Execute(const std::string& statement)
 {
     OdbcStatement running(handle());
     running.execute(statement);

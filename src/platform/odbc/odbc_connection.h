@@ -10,16 +10,15 @@
 #include "platform/odbc/link_timeouts.h"
 #include "platform/odbc/odbc_handle.h"
 
-// A connection through the driver manager to the driver the connection
-// string names, with the string adapted to what that driver reads.
+// A connection through the driver manager to the driver named "SQL Server",
+// with the connection string written for what that driver reads.
 class OdbcConnection final : public Connection {
 public:
     OdbcConnection(std::shared_ptr<EnvironmentHandle> environment, LinkTimeouts timeouts);
     ~OdbcConnection() override;
 
-    void Open(const std::string& connectionString, const std::string& user, const std::string& password,
-              long options) override;
-    void Execute(const std::string& statement, long options) override;
+    void Open(const ServerLogin& login) override;
+    void Execute(const std::string& statement) override;
     void Close() override;
     bool isOpen() const override { return m_handle.has_value(); }
 

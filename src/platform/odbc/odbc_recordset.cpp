@@ -6,7 +6,7 @@
 
 // The keyset and optimistic arguments are accepted and read forward-only,
 // read-only: only whether a row came back is ever asked.
-void OdbcRecordset::Open(const std::string& source, Connection& activeConnection, int, int, long)
+void OdbcRecordset::Open(const std::string& query, Connection& activeConnection)
 {
     if (m_statement)
         throw std::logic_error("the recordset is already open");
@@ -15,7 +15,7 @@ void OdbcRecordset::Open(const std::string& source, Connection& activeConnection
         throw std::invalid_argument("the recordset needs an ODBC connection");
 
     auto statement = std::make_unique<OdbcStatement>(connection->handle());
-    statement->execute(source);
+    statement->execute(query);
     const bool row = !statement->failed() && statement->toRowSet() && statement->fetch();
     if (statement->failed()) {
         statement->drain();

@@ -6,11 +6,10 @@
 #include "platform/data_access.h"
 #include "platform/odbc/odbc_statement.h"
 
-// The rows of a query, read forward only whatever cursor the caller asks for.
+// The rows of a query, read forward only.
 class OdbcRecordset final : public Recordset {
 public:
-    void Open(const std::string& source, Connection& activeConnection, int cursorType, int lockType,
-              long options) override;
+    void Open(const std::string& query, Connection& activeConnection) override;
     bool Eof() const override { return m_eof; }
     void Close() override;
 
