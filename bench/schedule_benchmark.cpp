@@ -244,9 +244,9 @@ CheckTimes checkCost(BenchWindow& window, MinimalOdbcLoop& minimal, const std::v
     CheckTimes times;
     for (int round = 0; round < rounds; ++round) {
         auto ours = [&] {
-            window.form.dbOkCount = "0";
-            times.ours.push_back(perDatabase(names.size(), [&] { window.form.bd(); }));
-            if (window.form.dbOkCount != std::to_string(names.size()))
+            std::size_t found = 0;
+            times.ours.push_back(perDatabase(names.size(), [&] { found = window.form.bd(); }));
+            if (found != names.size())
                 throw std::runtime_error("the existence check did not find every database");
         };
         auto theirs = [&] {

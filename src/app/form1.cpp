@@ -186,7 +186,6 @@ void Form1::Form_Load()
     setFile = appPath + m_services.executable.baseName() + ".ini";
     OpenSet(setFile);
     masterDb = "master";
-    dbOkCount = "0";
 }
 
 // --- Exit -------------------------------------------------------------------

@@ -87,7 +87,6 @@ public:
     std::string appPath;
     std::string setFile;
     std::string masterDb;
-    std::string dbOkCount;
 
     // The notification-area record and what the tray callback keeps.
     Tray tray;
@@ -149,7 +148,9 @@ public:
     // The connection fields as they are now, with the database every
     // connection names.
     ServerLogin odb() const;
-    void bd();
+    // Looks every listed database up: the number found after the last
+    // missing one, the list's length exactly when all were found.
+    std::size_t bd();
     // The error number a failure is reported with, and its line in the log.
     static std::int32_t errorNumber(const std::exception& error);
     static void logFailure(const std::exception& error, const std::string& database = {});
@@ -197,15 +198,10 @@ private:
     // Runs a tray-menu item's handler; separators and unknown names do nothing.
     void runTrayMenuItem(const std::string& item);
     void reportServerError(std::int32_t number, bool unattended);
-    // Who waits for the report decides how many boxes may stand open:
-    // an operator's click may always show one, a scheduled run only when no
-    // other failure box is open.
-    enum class Caller { Operator, Schedule };
-    void guarded(Caller caller, const std::function<void()>& body);
+    // An unattended failure (a scheduled run's) shows its box only when no
+    // other failure box is open; an operator's click always may.
     void reportFailure(const std::string& text, bool unattended);
-
     static std::string nulEntryMessage(std::size_t position, const std::string& entry);
-    bool listCanBeSent(Caller caller);
 
     // One line for each slot field that is no valid "hh:mm:ss" time and so
     // never matches the clock; empty when every slot can run.

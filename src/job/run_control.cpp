@@ -41,10 +41,7 @@ void Form1::Command1_Click()
         return;
     }
 
-    bd();
-    const bool allFound = dbOkCount == std::to_string(Combo1.listCount());
-    dbOkCount = "0";
-    if (!allFound)
+    if (bd() != Combo1.listCount())
         return;
 
     // A slot that can never match is kept (it may switch a slot off on

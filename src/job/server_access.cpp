@@ -4,9 +4,9 @@
 #include <iostream>
 
 #include "app/form1.h"
+#include "job/database_check.h"
 #include "job/server_error_report.h"
 #include "platform/data_access.h"
-#include "text/server_statements.h"
 
 ServerLogin Form1::odb() const
 {
@@ -51,58 +51,39 @@ void Form1::reportFailure(const std::string& text, bool unattended)
         m_failureBoxOpen = false;
 }
 
-// Runs one server method's guarded stretch: any failure abandons the rest of
-// it and ends in the server-error report; the method then returns normally.
-void Form1::guarded(Caller caller, const std::function<void()>& body)
-{
-    std::int32_t number = 0;
-    try {
-        body();
-        return;
-    } catch (const std::exception& error) {
-        logFailure(error);
-        number = errorNumber(error);
-    }
-    reportServerError(number, caller == Caller::Schedule);
-}
-
 std::string Form1::nulEntryMessage(std::size_t position, const std::string& entry)
 {
     return "数据库列表第" + std::to_string(position + 1) + "项(“" + entry.substr(0, entry.find('\0'))
         + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。";
 }
 
-// An entry that holds a NUL is refused, before anything is sent.
-bool Form1::listCanBeSent(Caller caller)
+std::size_t Form1::bd()
 {
-    const auto position = firstEntryWithNul(Combo1.items());
-    if (!position)
-        return true;
-    reportFailure(nulEntryMessage(*position, Combo1.list(*position)), caller == Caller::Schedule);
-    return false;
-}
-
-// Looks every listed database up on the server; dbOkCount ends as the number
-// of entries found after the last missing one.
-void Form1::bd()
-{
-    if (!listCanBeSent(Caller::Operator))
-        return;
-    guarded(Caller::Operator, [this] {
-        auto connection = m_services.dataAccess.createConnection();
-        connection->Open(odb());
-        auto recordset = m_services.dataAccess.createRecordset();
-        const std::size_t count = Combo1.listCount();
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::string entry = Combo1.list(i);
-            recordset->Open(ServerStatements::existenceQuery(entry), *connection);
-            if (recordset->Eof()) {
-                msgBox(entry + "数据库不存在,请重新输入或请从列表中删除!");
-                dbOkCount = "0";
-            } else {
-                dbOkCount = std::to_string(std::stoll(dbOkCount) + 1);
-            }
-            recordset->Close();
+    // Boxes for missing databases open during the check, as it goes; a
+    // failure's box once it has ended.
+    class WindowCheckReport final : public DatabaseCheckReport {
+    public:
+        explicit WindowCheckReport(Form1& form) : m_form(form) {}
+        void entryRefused(std::size_t position, const std::string& entry) override
+        {
+            m_form.reportFailure(nulEntryMessage(position, entry), false);
         }
-    });
+        void missing(const std::string& entry) override
+        {
+            m_form.msgBox(entry + "数据库不存在,请重新输入或请从列表中删除!");
+        }
+        void failed(const std::exception& error) override
+        {
+            logFailure(error);
+            m_failure = errorNumber(error);
+        }
+        std::optional<std::int32_t> m_failure;
+
+    private:
+        Form1& m_form;
+    } report(*this);
+    const std::size_t found = DatabaseCheck(m_services.dataAccess).run(odb(), Combo1.items(), report);
+    if (report.m_failure)
+        reportServerError(*report.m_failure, false);
+    return found;
 }

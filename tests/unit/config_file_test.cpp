@@ -60,7 +60,6 @@ TEST_F(ConfigFileTest, withoutTheGbkConverterTheWindowStartsWithItsDesignValues)
     Form1& f = bare.form;
     f.Form_Load();
     EXPECT_EQ(f.masterDb, "master");
-    EXPECT_EQ(f.dbOkCount, "0");
     EXPECT_EQ(f.setFile, utf8Of(bare.temp.path() / "ondrel.ini"));
     EXPECT_EQ(f.Text1.text(), "127.0.0.1");
     EXPECT_EQ(f.Combo1.listCount(), 0u);

@@ -117,7 +117,6 @@ TEST(FormModel, hiddenObjectsAndStartUp)
     EXPECT_EQ(f.appPath, h.temp.text() + kPathSeparator);
     EXPECT_EQ(f.setFile, h.temp.text() + kPathSeparator + "dbbak.ini");
     EXPECT_EQ(f.masterDb, "master");
-    EXPECT_EQ(f.dbOkCount, "0");
     EXPECT_FALSE(f.Timer1.enabled());
     EXPECT_TRUE(h.tray.requests.empty()) << "no tray icon at start-up";
 
