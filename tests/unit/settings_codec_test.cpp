@@ -162,30 +162,9 @@ TEST(SettingsCodecReadLines, aLoneCrEndsALine)
 // land one field off. Such a line is unreadable, wherever it stands.
 TEST(SettingsCodecReadLines, aLineHoldingALineFeedIsUnreadable)
 {
-    std::vector<std::string> lines = {kServerHeader,
-                                      "192.168.1.20",
-                                      "sa",
-                                      "",
-                                      kListHeader,
-                                      "2",
-                                      "shopdb",
-                                      "crmdb",
-                                      kListEnd,
-                                      kFolderHeader,
-                                      "D:\\lf\n" + kSystemHeader,
-                                      "False",
-                                      "True",
-                                      "0",
-                                      "12:00:00",
-                                      "18:00:00",
-                                      "03:00:00"};
-    auto bytesOf = [](const std::vector<std::string>& all) {
-        std::string bytes;
-        for (const std::string& line : all)
-            bytes += line + "\r\n";
-        return bytes;
-    };
-    const SettingsCodec::Read folder = kCodec.read(bytesOf(lines));
+    const SettingsCodec::Read folder =
+        kCodec.read(withLines({"2", "shopdb", "crmdb", kListEnd, kFolderHeader, "D:\\lf\n" + kSystemHeader, "False",
+                               "True", "0", "12:00:00", "18:00:00", "03:00:00"}));
     ASSERT_TRUE(folder.badLine);
     EXPECT_EQ(folder.badLine->number, 11);
     EXPECT_NE(folder.badLine->what.find("“D:\\lf”"), std::string::npos) << folder.badLine->what;
@@ -196,24 +175,8 @@ TEST(SettingsCodecReadLines, aLineHoldingALineFeedIsUnreadable)
 
     // An entry takes no line from the list's end with it, and the list is
     // taken whole or not at all.
-    lines = {kServerHeader,
-             "192.168.1.20",
-             "sa",
-             "",
-             kListHeader,
-             "2",
-             "shopdb",
-             "crm\n" + kListEnd,
-             kFolderHeader,
-             "/b/",
-             kSystemHeader,
-             "True",
-             "False",
-             "0",
-             "a",
-             "b",
-             "c"};
-    const SettingsCodec::Read entry = kCodec.read(bytesOf(lines));
+    const SettingsCodec::Read entry = kCodec.read(withLines(
+        {"2", "shopdb", "crm\n" + kListEnd, kFolderHeader, "/b/", kSystemHeader, "True", "False", "0", "a", "b", "c"}));
     ASSERT_TRUE(entry.badLine);
     EXPECT_EQ(entry.badLine->number, 8);
     EXPECT_TRUE(entry.settings.databases.empty());
