@@ -4,11 +4,13 @@
 // so that a busy machine slows both alike.
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,8 @@ struct Options {
     int rounds = 15;
     int scaleDatabases = 1000;
     int scaleRounds = 3;
+    int trashDatabases = 100;
+    int trashRuns = 100;
     std::string size = "16KB";
 };
 
@@ -58,6 +62,10 @@ Options parse(int argc, char** argv)
             options.scaleDatabases = std::atoi(value);
         else if (name == "--scale-rounds")
             options.scaleRounds = std::atoi(value);
+        else if (name == "--trash-databases")
+            options.trashDatabases = std::atoi(value);
+        else if (name == "--trash-runs")
+            options.trashRuns = std::atoi(value);
         else if (name == "--size")
             options.size = value;
         else
@@ -324,6 +332,70 @@ void perDatabaseCost(int databases, int rounds, const std::string& size, const f
     printCost("Existence check (bd)", check.ours, run.minimal, "minimal backup loop");
 }
 
+// --- A replacing run's cost as earlier runs' old backups fill the trash. ---
+
+std::size_t itemsInTrash(const fs::path& dataHome)
+{
+    std::error_code error;
+    fs::directory_iterator files(dataHome / "Trash" / "files", error);
+    if (error)
+        return 0;
+    return static_cast<std::size_t>(std::distance(files, fs::directory_iterator()));
+}
+
+// The same slot day after day in replace mode: every run after the first
+// moves each database's old file to the trash, which is never emptied. A
+// run must cost the same whatever the trash holds already.
+void trashGrowth(int databases, int runs, const std::string& size, const fs::path& work, const fs::path& dataHome)
+{
+    const std::vector<std::string> names = databaseNames(databases);
+    StandinServer server = standin(names, size);
+    FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
+    OdbcDataAccess odbc;
+    BenchWindow window(clock, odbc, work.string());
+    window.job(server.serverField(), kPassword, names, work.string() + "/");
+    window.form.Text8.setText("12:00:00");
+    emptyTrash(dataHome);
+
+    window.form.Timer1_Timer(); // into the empty folder
+    clock.advanceDays(1);
+    std::vector<Cost> costs;
+    std::size_t before = 0, beforeLast = 0;
+    for (int run = 0; run < runs; ++run) {
+        if (run == 0)
+            before = itemsInTrash(dataHome);
+        if (run == runs - 1)
+            beforeLast = itemsInTrash(dataHome);
+        costs.push_back(perDatabase(names.size(), [&] { window.form.Timer1_Timer(); }));
+        clock.advanceDays(1);
+        requireNoBox(window, "a replacing run");
+    }
+    const std::size_t after = itemsInTrash(dataHome);
+    if (after != static_cast<std::size_t>(databases) * static_cast<std::size_t>(runs))
+        throw std::runtime_error("the trash holds " + std::to_string(after) + " items, not every old backup");
+    emptyTrash(dataHome);
+
+    std::printf("Replacing runs as the trash fills, %d databases of %s, %d runs: Ondrel's items in the trash before "
+                "the first run %zu, before the last %zu, after it %zu\n",
+                databases, size.c_str(), runs, before, beforeLast, after);
+    std::printf("  Last run (run %d) against the first, per database:\n", runs);
+    std::printf("    wall %6.3f ms vs %6.3f ms: ratio %.3f\n", costs.back().wall * 1000, costs.front().wall * 1000,
+                costs.back().wall / costs.front().wall);
+    std::printf("    client CPU %6.3f ms vs %6.3f ms: ratio %.3f\n", costs.back().cpu * 1000,
+                costs.front().cpu * 1000, costs.back().cpu / costs.front().cpu);
+    // A single run is at the mercy of whatever else the machine does then.
+    const std::size_t count = std::max<std::size_t>(1, std::min<std::size_t>(5, costs.size() / 2));
+    const std::vector<Cost> first(costs.begin(), costs.begin() + static_cast<std::ptrdiff_t>(count));
+    const std::vector<Cost> last(costs.end() - static_cast<std::ptrdiff_t>(count), costs.end());
+    std::printf("  Median of the last %zu runs against the first %zu, per database:\n", count, count);
+    std::printf("    wall %6.3f ms vs %6.3f ms: ratio %.3f\n", median(values(last, &Cost::wall)),
+                median(values(first, &Cost::wall)),
+                median(values(last, &Cost::wall)) / median(values(first, &Cost::wall)));
+    std::printf("    client CPU %6.3f ms vs %6.3f ms: ratio %.3f\n", median(values(last, &Cost::cpu)),
+                median(values(first, &Cost::cpu)),
+                median(values(last, &Cost::cpu)) / median(values(first, &Cost::cpu)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -349,6 +421,10 @@ int main(int argc, char** argv)
         if (options.scaleDatabases > 0)
             perDatabaseCost(options.scaleDatabases, options.scaleRounds, options.size, temp.path() / "scale",
                             dataHome);
+        std::printf("\n");
+        if (options.trashRuns > 0 && options.trashDatabases > 0)
+            trashGrowth(options.trashDatabases, options.trashRuns, options.size, temp.path() / "trash-growth",
+                        dataHome);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "schedule_benchmark: %s\n", error.what());
