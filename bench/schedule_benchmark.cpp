@@ -345,7 +345,10 @@ std::size_t itemsInTrash(const fs::path& dataHome)
 
 // The same slot day after day in replace mode: every run after the first
 // moves each database's old file to the trash, which is never emptied. A
-// run must cost the same whatever the trash holds already.
+// run must cost the same whatever the trash holds already. Beside each run,
+// the minimal loop backs up the same databases: what the machine does
+// meanwhile (other builds, a file system still busy with what the parts
+// before deleted) shows in both.
 void trashGrowth(int databases, int runs, const std::string& size, const fs::path& work, const fs::path& dataHome)
 {
     const std::vector<std::string> names = databaseNames(databases);
@@ -353,21 +356,43 @@ void trashGrowth(int databases, int runs, const std::string& size, const fs::pat
     FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
     OdbcDataAccess odbc;
     BenchWindow window(clock, odbc, work.string());
-    window.job(server.serverField(), kPassword, names, work.string() + "/");
+    window.job(server.serverField(), kPassword, names, (work / "ours").string() + "/");
     window.form.Text8.setText("12:00:00");
+    MinimalOdbcLoop minimal(driverConnectionString(window.form));
+    const fs::path theirs = work / "minimal";
+    fs::create_directories(theirs);
     emptyTrash(dataHome);
 
     window.form.Timer1_Timer(); // into the empty folder
     clock.advanceDays(1);
-    std::vector<Cost> costs;
+    std::vector<Cost> ours, yardstick;
     std::size_t before = 0, beforeLast = 0;
     for (int run = 0; run < runs; ++run) {
         if (run == 0)
             before = itemsInTrash(dataHome);
         if (run == runs - 1)
             beforeLast = itemsInTrash(dataHome);
-        costs.push_back(perDatabase(names.size(), [&] { window.form.Timer1_Timer(); }));
-        clock.advanceDays(1);
+        auto ourRun = [&] {
+            ours.push_back(perDatabase(names.size(), [&] { window.form.Timer1_Timer(); }));
+            clock.advanceDays(1);
+        };
+        // Each run into new files, as ours are after the old ones left:
+        // a backup onto an existing file would add to it.
+        std::vector<std::string> statements;
+        for (const std::string& name : names) {
+            const std::string file = name + "-" + std::to_string(run) + ".bak";
+            statements.push_back(ServerStatements::backupStatement(name, (theirs / file).string()));
+        }
+        auto minimalRun = [&] {
+            yardstick.push_back(perDatabase(names.size(), [&] { minimal.backUpEach(statements); }));
+        };
+        if (run % 2 == 0) {
+            ourRun();
+            minimalRun();
+        } else {
+            minimalRun();
+            ourRun();
+        }
         requireNoBox(window, "a replacing run");
     }
     const std::size_t after = itemsInTrash(dataHome);
@@ -378,22 +403,28 @@ void trashGrowth(int databases, int runs, const std::string& size, const fs::pat
     std::printf("Replacing runs as the trash fills, %d databases of %s, %d runs: Ondrel's items in the trash before "
                 "the first run %zu, before the last %zu, after it %zu\n",
                 databases, size.c_str(), runs, before, beforeLast, after);
+    const auto compare = [](const char* what, double last, double first, const char* unit) {
+        std::printf("    %s %6.3f%s vs %6.3f%s: ratio %.3f\n", what, last, unit, first, unit, last / first);
+    };
     std::printf("  Last run (run %d) against the first, per database:\n", runs);
-    std::printf("    wall %6.3f ms vs %6.3f ms: ratio %.3f\n", costs.back().wall * 1000, costs.front().wall * 1000,
-                costs.back().wall / costs.front().wall);
-    std::printf("    client CPU %6.3f ms vs %6.3f ms: ratio %.3f\n", costs.back().cpu * 1000,
-                costs.front().cpu * 1000, costs.back().cpu / costs.front().cpu);
+    compare("wall", ours.back().wall * 1000, ours.front().wall * 1000, " ms");
+    compare("client CPU", ours.back().cpu * 1000, ours.front().cpu * 1000, " ms");
     // A single run is at the mercy of whatever else the machine does then.
-    const std::size_t count = std::max<std::size_t>(1, std::min<std::size_t>(5, costs.size() / 2));
-    const std::vector<Cost> first(costs.begin(), costs.begin() + static_cast<std::ptrdiff_t>(count));
-    const std::vector<Cost> last(costs.end() - static_cast<std::ptrdiff_t>(count), costs.end());
+    const std::size_t count = std::max<std::size_t>(1, std::min<std::size_t>(5, ours.size() / 2));
+    const auto firstOf = [count](const std::vector<Cost>& costs) {
+        return std::vector<Cost>(costs.begin(), costs.begin() + static_cast<std::ptrdiff_t>(count));
+    };
+    const auto lastOf = [count](const std::vector<Cost>& costs) {
+        return std::vector<Cost>(costs.end() - static_cast<std::ptrdiff_t>(count), costs.end());
+    };
     std::printf("  Median of the last %zu runs against the first %zu, per database:\n", count, count);
-    std::printf("    wall %6.3f ms vs %6.3f ms: ratio %.3f\n", median(values(last, &Cost::wall)),
-                median(values(first, &Cost::wall)),
-                median(values(last, &Cost::wall)) / median(values(first, &Cost::wall)));
-    std::printf("    client CPU %6.3f ms vs %6.3f ms: ratio %.3f\n", median(values(last, &Cost::cpu)),
-                median(values(first, &Cost::cpu)),
-                median(values(last, &Cost::cpu)) / median(values(first, &Cost::cpu)));
+    compare("wall", median(values(lastOf(ours), &Cost::wall)), median(values(firstOf(ours), &Cost::wall)), " ms");
+    compare("client CPU", median(values(lastOf(ours), &Cost::cpu)), median(values(firstOf(ours), &Cost::cpu)), " ms");
+    std::printf("  The same, each run's cost divided by the minimal backup loop's beside it:\n");
+    compare("wall", median(ratios(lastOf(ours), lastOf(yardstick), &Cost::wall)),
+            median(ratios(firstOf(ours), firstOf(yardstick), &Cost::wall)), "");
+    compare("client CPU", median(ratios(lastOf(ours), lastOf(yardstick), &Cost::cpu)),
+            median(ratios(firstOf(ours), firstOf(yardstick), &Cost::cpu)), "");
 }
 
 } // namespace
