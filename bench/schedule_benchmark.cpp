@@ -4,11 +4,13 @@
 // so that a busy machine slows both alike.
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,8 @@ struct Options {
     int rounds = 15;
     int scaleDatabases = 1000;
     int scaleRounds = 3;
+    int trashDatabases = 100;
+    int trashRuns = 100;
     std::string size = "16KB";
 };
 
@@ -58,6 +62,10 @@ Options parse(int argc, char** argv)
             options.scaleDatabases = std::atoi(value);
         else if (name == "--scale-rounds")
             options.scaleRounds = std::atoi(value);
+        else if (name == "--trash-databases")
+            options.trashDatabases = std::atoi(value);
+        else if (name == "--trash-runs")
+            options.trashRuns = std::atoi(value);
         else if (name == "--size")
             options.size = value;
         else
@@ -122,11 +130,17 @@ Cost perDatabase(std::size_t databases, Body&& body)
     return {BenchStats::secondsSince(start) / count, (processCpuSeconds() - cpu) / count};
 }
 
-// Empties the trash our runs filled, between timings.
-void emptyTrash(const fs::path& dataHome)
+// A trash of its own for the runs that follow: a fresh data home rather
+// than an emptied trash, and the runs' folders are left until the end.
+// Thousands of files deleted just before a timing would slow it: on a file
+// system like this machine's ext4 without a journal, every file made in
+// the next half minute first skips the inodes freed recently.
+fs::path freshDataHome(const fs::path& under, const std::string& name)
 {
-    std::error_code ignored;
-    fs::remove_all(dataHome / "Trash", ignored);
+    const fs::path home = under / name;
+    fs::create_directories(home);
+    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+    return home;
 }
 
 // --- The delay from a slot's second to its first statement at the server. ---
@@ -199,6 +213,7 @@ RoundTimes runCost(BenchWindow& window, FakeClock& clock, MinimalOdbcLoop& minim
         const std::string ours = (work / ("ours-" + std::to_string(round))).string() + "/";
         const std::string theirs = (work / ("minimal-" + std::to_string(round))).string() + "/";
         fs::create_directories(theirs);
+        freshDataHome(dataHome, work.filename().string() + "-" + std::to_string(round));
         std::vector<std::string> statements;
         for (const std::string& name : names)
             statements.push_back(ServerStatements::backupStatement(name, theirs + name + ".bak"));
@@ -225,9 +240,6 @@ RoundTimes runCost(BenchWindow& window, FakeClock& clock, MinimalOdbcLoop& minim
         requireNoBox(window, "a run");
         if (!fs::exists(ours + names.back() + ".bak") || !fs::exists(theirs + names.back() + ".bak"))
             throw std::runtime_error("a run left no backup file");
-        fs::remove_all(ours);
-        fs::remove_all(theirs);
-        emptyTrash(dataHome);
     }
     return times;
 }
@@ -323,6 +335,100 @@ void perDatabaseCost(int databases, int rounds, const std::string& size, const f
     printCost("Existence check (bd)", check.ours, run.minimal, "minimal backup loop");
 }
 
+// --- A replacing run's cost as earlier runs' old backups fill the trash. ---
+
+std::size_t itemsInTrash(const fs::path& dataHome)
+{
+    std::error_code error;
+    fs::directory_iterator files(dataHome / "Trash" / "files", error);
+    if (error)
+        return 0;
+    return static_cast<std::size_t>(std::distance(files, fs::directory_iterator()));
+}
+
+// The same slot day after day in replace mode: every run after the first
+// moves each database's old file to the trash, which is never emptied. A
+// run must cost the same whatever the trash holds already. Beside each run,
+// the minimal loop backs up the same databases: what the machine does
+// meanwhile (other builds, a file system still busy with what the parts
+// before deleted) shows in both.
+void trashGrowth(int databases, int runs, const std::string& size, const fs::path& work, const fs::path& dataHomes)
+{
+    const fs::path dataHome = freshDataHome(dataHomes, "trash-growth");
+    const std::vector<std::string> names = databaseNames(databases);
+    StandinServer server = standin(names, size);
+    FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
+    OdbcDataAccess odbc;
+    BenchWindow window(clock, odbc, work.string());
+    window.job(server.serverField(), kPassword, names, (work / "ours").string() + "/");
+    window.form.Text8.setText("12:00:00");
+    MinimalOdbcLoop minimal(driverConnectionString(window.form));
+    const fs::path theirs = work / "minimal";
+    fs::create_directories(theirs);
+
+    window.form.Timer1_Timer(); // into the empty folder
+    clock.advanceDays(1);
+    std::vector<Cost> ours, yardstick;
+    std::size_t before = 0, beforeLast = 0;
+    for (int run = 0; run < runs; ++run) {
+        if (run == 0)
+            before = itemsInTrash(dataHome);
+        if (run == runs - 1)
+            beforeLast = itemsInTrash(dataHome);
+        auto ourRun = [&] {
+            ours.push_back(perDatabase(names.size(), [&] { window.form.Timer1_Timer(); }));
+            clock.advanceDays(1);
+        };
+        // Each run into new files, as ours are after the old ones left:
+        // a backup onto an existing file would add to it.
+        std::vector<std::string> statements;
+        for (const std::string& name : names) {
+            const std::string file = name + "-" + std::to_string(run) + ".bak";
+            statements.push_back(ServerStatements::backupStatement(name, (theirs / file).string()));
+        }
+        auto minimalRun = [&] {
+            yardstick.push_back(perDatabase(names.size(), [&] { minimal.backUpEach(statements); }));
+        };
+        if (run % 2 == 0) {
+            ourRun();
+            minimalRun();
+        } else {
+            minimalRun();
+            ourRun();
+        }
+        requireNoBox(window, "a replacing run");
+    }
+    const std::size_t after = itemsInTrash(dataHome);
+    if (after != static_cast<std::size_t>(databases) * static_cast<std::size_t>(runs))
+        throw std::runtime_error("the trash holds " + std::to_string(after) + " items, not every old backup");
+
+    std::printf("Replacing runs as the trash fills, %d databases of %s, %d runs: Ondrel's items in the trash before "
+                "the first run %zu, before the last %zu, after it %zu\n",
+                databases, size.c_str(), runs, before, beforeLast, after);
+    const auto compare = [](const char* what, double last, double first, const char* unit) {
+        std::printf("    %s %6.3f%s vs %6.3f%s: ratio %.3f\n", what, last, unit, first, unit, last / first);
+    };
+    std::printf("  Last run (run %d) against the first, per database:\n", runs);
+    compare("wall", ours.back().wall * 1000, ours.front().wall * 1000, " ms");
+    compare("client CPU", ours.back().cpu * 1000, ours.front().cpu * 1000, " ms");
+    // A single run is at the mercy of whatever else the machine does then.
+    const std::size_t count = std::max<std::size_t>(1, std::min<std::size_t>(5, ours.size() / 2));
+    const auto firstOf = [count](const std::vector<Cost>& costs) {
+        return std::vector<Cost>(costs.begin(), costs.begin() + static_cast<std::ptrdiff_t>(count));
+    };
+    const auto lastOf = [count](const std::vector<Cost>& costs) {
+        return std::vector<Cost>(costs.end() - static_cast<std::ptrdiff_t>(count), costs.end());
+    };
+    std::printf("  Median of the last %zu runs against the first %zu, per database:\n", count, count);
+    compare("wall", median(values(lastOf(ours), &Cost::wall)), median(values(firstOf(ours), &Cost::wall)), " ms");
+    compare("client CPU", median(values(lastOf(ours), &Cost::cpu)), median(values(firstOf(ours), &Cost::cpu)), " ms");
+    std::printf("  The same, each run's cost divided by the minimal backup loop's beside it:\n");
+    compare("wall", median(ratios(lastOf(ours), lastOf(yardstick), &Cost::wall)),
+            median(ratios(firstOf(ours), firstOf(yardstick), &Cost::wall)), "");
+    compare("client CPU", median(ratios(lastOf(ours), lastOf(yardstick), &Cost::cpu)),
+            median(ratios(firstOf(ours), firstOf(yardstick), &Cost::cpu)), "");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -348,6 +454,10 @@ int main(int argc, char** argv)
         if (options.scaleDatabases > 0)
             perDatabaseCost(options.scaleDatabases, options.scaleRounds, options.size, temp.path() / "scale",
                             dataHome);
+        std::printf("\n");
+        if (options.trashRuns > 0 && options.trashDatabases > 0)
+            trashGrowth(options.trashDatabases, options.trashRuns, options.size, temp.path() / "trash-growth",
+                        dataHome);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "schedule_benchmark: %s\n", error.what());

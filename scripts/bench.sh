@@ -33,6 +33,14 @@ schedule|2|Existence check (bd), one connection against the minimal query loop|
 schedule|2|Existence check (bd) against the minimal backup loop|
 schedule|8|wall| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
 schedule|8|client CPU| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
+schedule|1|Replacing runs as the trash fills,| [0-9]+ databases of [^ ]+, [0-9]+ runs: Ondrel's items in the trash before the first run [0-9]+, before the last [0-9]+, after it [0-9]+$
+schedule|1|Last run (run| [0-9]+\) against the first, per database:$
+schedule|1|Median of the last| [0-9]+ runs against the first [0-9]+, per database:$
+schedule|1|The same, each run's cost divided by the minimal backup loop's beside it:|$
+schedule|2|wall| +[0-9.]+ ms vs +[0-9.]+ ms: ratio [0-9.]+$
+schedule|2|client CPU| +[0-9.]+ ms vs +[0-9.]+ ms: ratio [0-9.]+$
+schedule|1|wall| +[0-9.]+ vs +[0-9.]+: ratio [0-9.]+$
+schedule|1|client CPU| +[0-9.]+ vs +[0-9.]+: ratio [0-9.]+$
 footprint|1|start to window shown:| Ondrel median [0-9.]+ ms, baseline median [0-9.]+ ms
 footprint|1|CPU time over| [0-9]+ s: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
 footprint|1|peak resident memory (VmHWM):| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
@@ -88,7 +96,7 @@ run() {
 }
 
 if $smoke; then
-  schedule_sizes=(--slots 1 --databases 2 --rounds 1 --scale-databases 3 --scale-rounds 1)
+  schedule_sizes=(--slots 1 --databases 2 --rounds 1 --scale-databases 3 --scale-rounds 1 --trash-databases 2 --trash-runs 3)
   export FOOTPRINT_LAUNCHES=1 FOOTPRINT_CPU_SECONDS=1 FOOTPRINT_TRACE_SECONDS=2
   soak=1
   wine_sizes=(2 1)   # seconds idle, slots

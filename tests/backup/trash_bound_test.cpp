@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include "fakes/file_bytes.h"
 #include "fakes/temp_folder.h"
@@ -126,9 +127,30 @@ protected:
         trash = disk.path() / (".Trash-" + std::to_string(::getuid()));
     }
 
+    // One trash object for the whole test, as the program keeps one: what it
+    // remembers from one move carries to the next.
     bool trashItem(const std::string& path)
     {
+        if (!kept)
+            kept.emplace(places);
+        kept->setPlaces(places);
+        return kept->moveIn(path, FreedesktopTrash::backupsNamedWith(folder));
+    }
+    // Another Ondrel, or an earlier start of this one: it knows nothing yet.
+    bool trashItemAsAnotherOndrel(const std::string& path)
+    {
         return FreedesktopTrash(places).moveIn(path, FreedesktopTrash::backupsNamedWith(folder));
+    }
+    // The first byte of each trashed item recorded with that path, in name order.
+    std::string marksOf(const std::string& recordedPath) const
+    {
+        std::string marks;
+        for (const auto& [name, path] : recordedPaths(trash)) {
+            if (path == recordedPath)
+                marks += readBytes(trash / "files" / name).substr(0, 1);
+        }
+        std::sort(marks.begin(), marks.end());
+        return marks;
     }
     std::vector<std::string> inTrash() const
     {
@@ -146,6 +168,7 @@ protected:
     FreedesktopTrash::Places places;
     std::string folder;
     fs::path trash;
+    std::optional<FreedesktopTrash> kept;
 };
 
 TEST_F(TrashBound, oursStayWithinATenthOldestFirstAndOthersStay)
@@ -273,6 +296,129 @@ TEST_F(TrashBound, theHomeTrashIsBoundedByItsOwnFileSystem)
     }
     std::sort(marks.begin(), marks.end());
     EXPECT_EQ(marks, "cd");
+}
+
+// Another program may take a name between two of our moves, or be halfway
+// through trashing an item of that name (info file first, as the trash
+// wants it, or the item first, as some do): ours goes in under another
+// name, and theirs stays exactly as it was.
+TEST_F(TrashBound, aNameAnotherProgramTookMeanwhileIsNeverOverwritten)
+{
+    SKIP_WITHOUT(disk);
+    makeFile(folder + "first.bak", 4 * kKiB);
+    ASSERT_TRUE(trashItem(folder + "first.bak"));
+    const std::string elsewhere = "/srv/other/";
+    // Their whole item; their item without its info yet; their info without its item yet.
+    trashedByOthers(trash, "sales.bak", elsewhere + "sales.bak", "2026-12-01T03:00:00", 8 * kKiB);
+    makeFile(trash / "files" / "crm.bak", 8 * kKiB, 'o');
+    std::ofstream(trash / "info" / "hr.bak.trashinfo")
+        << "[Trash Info]\nPath=" << elsewhere << "hr.bak\nDeletionDate=2026-12-01T03:00:00\n";
+    const auto theirInfos = recordedPaths(trash);
+
+    for (const std::string name : {"sales.bak", "crm.bak", "hr.bak"}) {
+        // Twice: the second finds its first under the other name as well.
+        for (const char mark : {'a', 'b'}) {
+            makeFile(folder + name, 16 * kKiB, mark);
+            ASSERT_TRUE(trashItem(folder + name)) << name;
+            EXPECT_FALSE(fs::exists(folder + name));
+        }
+        EXPECT_EQ(marksOf("bak/" + name), "ab") << name;
+    }
+    EXPECT_EQ(readBytes(trash / "files" / "sales.bak"), std::string(8 * kKiB, 'x'));
+    EXPECT_EQ(readBytes(trash / "files" / "crm.bak"), std::string(8 * kKiB, 'o'));
+    EXPECT_FALSE(fs::exists(trash / "info" / "crm.bak.trashinfo")) << "no info of ours for their item";
+    EXPECT_FALSE(fs::exists(trash / "files" / "hr.bak")) << "their item's name stays free for it";
+    for (const auto& [name, path] : theirInfos)
+        EXPECT_EQ(recordedPaths(trash).at(name), path) << name;
+    EXPECT_EQ(inTrash().size(), 2u + 6u + 1u);
+}
+
+// Emptied behind its back: what the object remembered is gone, and another
+// program's item now has the name our oldest had. Ours are counted afresh,
+// and theirs stays.
+TEST_F(TrashBound, anEmptiedTrashIsReadAgain)
+{
+    SKIP_WITHOUT(disk);
+    for (const char mark : {'a', 'b', 'c'}) {
+        makeFile(folder + "sales.bak", 300 * kKiB, mark);
+        ASSERT_TRUE(trashItem(folder + "sales.bak"));
+    }
+    ASSERT_EQ(marksOf("bak/sales.bak"), "abc");
+    for (const std::string& name : inTrash()) {
+        fs::remove_all(trash / "files" / name);
+        fs::remove(trash / "info" / (name + ".trashinfo"));
+    }
+    trashedByOthers(trash, "sales.bak", "/srv/other/sales.bak", "2020-01-01T00:00:00", 300 * kKiB);
+    for (const char mark : {'d', 'e', 'f'}) {
+        makeFile(folder + "sales.bak", 300 * kKiB, mark);
+        ASSERT_TRUE(trashItem(folder + "sales.bak"));
+    }
+    EXPECT_EQ(marksOf("bak/sales.bak"), "def") << "three of ours fit once the trash was emptied";
+    EXPECT_EQ(marksOf("/srv/other/sales.bak"), "x");
+}
+
+// An info file rewritten in place leaves no trace in the folders' times: the
+// item it now describes is another program's, and goes neither for ours nor
+// in their stead.
+TEST_F(TrashBound, anInfoFileEditedInPlaceIsNoticedBeforeAnythingGoes)
+{
+    SKIP_WITHOUT(disk);
+    for (const char mark : {'a', 'b', 'c'}) {
+        makeFile(folder + "sales.bak", 300 * kKiB, mark);
+        ASSERT_TRUE(trashItem(folder + "sales.bak"));
+    }
+    // "sales.bak" is the first one's name, the name nobody else took.
+    ASSERT_EQ(readBytes(trash / "files" / "sales.bak").substr(0, 1), "a");
+    std::ofstream(trash / "info" / "sales.bak.trashinfo", std::ios::trunc)
+        << "[Trash Info]\nPath=/srv/other/sales.bak\nDeletionDate=2020-01-01T00:00:00\n";
+    makeFile(folder + "sales.bak", 300 * kKiB, 'd');
+    ASSERT_TRUE(trashItem(folder + "sales.bak"));
+    EXPECT_EQ(marksOf("bak/sales.bak"), "bcd") << "ours are three of 300 KiB now: nothing had to go";
+    EXPECT_EQ(marksOf("/srv/other/sales.bak"), "a");
+}
+
+// A file manager trashing an old backup by hand makes it ours at once: the
+// bound holds with it, and it goes first, being the oldest.
+TEST_F(TrashBound, anOldBackupTrashedByHandCountsAtTheNextMove)
+{
+    SKIP_WITHOUT(disk);
+    for (const char mark : {'a', 'b'}) {
+        makeFile(folder + "sales.bak", 300 * kKiB, mark);
+        ASSERT_TRUE(trashItem(folder + "sales.bak"));
+    }
+    trashedByOthers(trash, "crm.bak", "bak/crm.bak", "2020-01-01T00:00:00", 300 * kKiB);
+    makeFile(folder + "sales.bak", 300 * kKiB, 'c');
+    ASSERT_TRUE(trashItem(folder + "sales.bak"));
+    EXPECT_EQ(marksOf("bak/sales.bak"), "abc");
+    EXPECT_EQ(marksOf("bak/crm.bak"), "") << "four of ours would not fit; the oldest went";
+    EXPECT_LE(usage(trash, inTrash()), disk.tenth());
+}
+
+// Oldest first by deletion date, whoever trashed them and in whatever order
+// this object learnt of them: an earlier start's item, another Ondrel's
+// items of the same second, one dated ahead (a clock set back since).
+TEST_F(TrashBound, oldestFirstHoldsAcrossRunsAndOtherOndrels)
+{
+    SKIP_WITHOUT(disk);
+    trashedByOthers(trash, "sales.bak", "bak/sales.bak", "2020-01-01T00:00:00", 300 * kKiB);
+    std::ofstream(trash / "files" / "sales.bak", std::ios::trunc) << std::string(300 * kKiB, 'z');
+    trashedByOthers(trash, "ahead", "bak/sales.bak", "2099-01-01T00:00:00", 100 * kKiB);
+    std::ofstream(trash / "files" / "ahead", std::ios::trunc) << std::string(100 * kKiB, 'y');
+    // Who moves each next one, and which of ours are left after it (the
+    // one dated ahead among them throughout).
+    const struct {
+        bool kept;
+        char mark;
+        const char* left;
+    } moves[] = {
+        {true, 'a', "ayz"},  {false, 'b', "abyz"}, {true, 'c', "abcy"},
+        {true, 'd', "bcdy"}, {false, 'e', "cdey"}, {true, 'f', "defy"},
+    };
+    for (const auto& move : moves) {
+        makeFile(folder + "sales.bak", 300 * kKiB, move.mark);
+        ASSERT_TRUE(move.kept ? trashItem(folder + "sales.bak") : trashItemAsAnotherOndrel(folder + "sales.bak"));
+        EXPECT_EQ(marksOf("bak/sales.bak"), move.left) << "after " << move.mark;
+    }
 }
 
 // The schedule over the real road: replace mode at every slot, the server

@@ -13,6 +13,8 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <random>
+#include <set>
 #include <vector>
 
 #include "platform/posix/posix_path.h"
@@ -94,14 +96,73 @@ std::string percentDecoded(const std::string& text)
     return out;
 }
 
-std::string localTimeNow()
+std::string formatted(const std::tm& time, const char* format)
+{
+    char text[32];
+    std::strftime(text, sizeof text, format, &time);
+    return text;
+}
+
+std::tm localTimeNow()
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return local;
+}
+
+// Eight hex digits that another program, or another of our own processes,
+// is unlikely to pick too.
+std::string randomHex()
+{
+    static std::mt19937 random{std::random_device{}()};
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(random()));
     return text;
+}
+
+// Renames unless something is at the target already: 0, or the errno
+// (EEXIST for a taken target).
+int renameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system that cannot refuse by itself: a look first narrows the
+    // window another program has to slip in.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// A folder as its own entry shows it: making, removing or renaming
+// anything in it changes its times.
+struct FolderStamp {
+    bool known = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+    timespec changed{};
+    off_t size = 0;
+
+    bool operator==(const FolderStamp& other) const
+    {
+        const auto same = [](const timespec& a, const timespec& b) {
+            return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+        };
+        return known && other.known && device == other.device && inode == other.inode && same(modified, other.modified)
+            && same(changed, other.changed) && size == other.size;
+    }
+};
+
+FolderStamp stampOf(const std::string& folder)
+{
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        return {};
+    return {true, st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, st.st_size};
 }
 
 // One item in a trash, as its info file describes it.
@@ -112,7 +173,23 @@ struct TrashedItem {
     // When the info file was written, for items of the same second.
     std::int64_t writtenNs = 0;
     std::uint64_t bytes = 0;
+    bool folder = false;
 };
+
+// Oldest first: by deletion date, then by when the info file was written.
+struct Older {
+    bool operator()(const TrashedItem& a, const TrashedItem& b) const
+    {
+        if (a.deletionDate != b.deletionDate)
+            return a.deletionDate < b.deletionDate;
+        return a.writtenNs != b.writtenNs ? a.writtenNs < b.writtenNs : a.name < b.name;
+    }
+};
+
+std::int64_t nanoseconds(const timespec& time)
+{
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
 
 // Reads "Path=" and "DeletionDate=" of a .trashinfo file; a relative path
 // is relative to the top directory of the trash's file system.
@@ -189,7 +266,9 @@ FreedesktopTrash::Owned FreedesktopTrash::backupsNamedWith(const std::string& ba
         const std::string current = std::filesystem::current_path(error).string();
         prefix = current + (current.size() > 1 ? "/" : "") + prefix;
     }
-    return [prefix](const std::string& original, bool folder) {
+    Owned owned;
+    owned.key = prefix;
+    owned.test = [prefix](const std::string& original, bool folder) {
         if (original.size() <= prefix.size() || original.compare(0, prefix.size(), prefix) != 0)
             return false;
         const std::string rest = original.substr(prefix.size());
@@ -199,6 +278,7 @@ FreedesktopTrash::Owned FreedesktopTrash::backupsNamedWith(const std::string& ba
             return isHourFolderName(rest);
         return rest.size() > 4 && rest.compare(rest.size() - 4, 4, ".bak") == 0;
     };
+    return owned;
 }
 
 std::uint64_t FreedesktopTrash::diskUsage(const std::string& path)
@@ -251,6 +331,92 @@ std::string FreedesktopTrash::trashFor(const std::string& absolutePath, std::str
     return trash;
 }
 
+// The caller's items in one trash, oldest first, and the bytes they take,
+// as last seen: good while files/ and info/ show no change since. Times of
+// a folder change at whatever anyone does in it; a change by another
+// program during one of our own moves is taken for ours, and is caught
+// only when the item it touched is about to be removed.
+struct FreedesktopTrash::Ledger {
+    std::string trash;
+    std::string ownerKey;
+    FolderStamp files;
+    FolderStamp info;
+    std::set<TrashedItem, Older> ours;
+    std::uint64_t bytes = 0;
+    // Read during the current move.
+    bool fresh = false;
+
+    void stamp()
+    {
+        files = stampOf(trash + "/files");
+        info = stampOf(trash + "/info");
+    }
+    bool current() const { return files == stampOf(trash + "/files") && info == stampOf(trash + "/info"); }
+
+    // Reads every info file of the trash. The times are taken first: a
+    // change while reading shows at the next move.
+    void read(const std::string& trashFolder, const std::string& topDir, const Owned& owned)
+    {
+        trash = trashFolder;
+        ownerKey = owned.key;
+        ours.clear();
+        bytes = 0;
+        fresh = true;
+        stamp();
+        std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir((trash + "/info").c_str()), ::closedir);
+        if (!folder || !owned.test)
+            return;
+        const std::string suffix = ".trashinfo";
+        while (const dirent* entry = ::readdir(folder.get())) {
+            const std::string file = entry->d_name;
+            if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            TrashedItem item;
+            item.name = file.substr(0, file.size() - suffix.size());
+            const std::string trashed = trash + "/files/" + item.name;
+            struct stat st {};
+            if (::lstat(trashed.c_str(), &st) != 0 || !readInfo(trash + "/info/" + file, topDir, item))
+                continue;
+            item.folder = S_ISDIR(st.st_mode);
+            if (!owned.test(item.originalPath, item.folder))
+                continue;
+            item.bytes = FreedesktopTrash::diskUsage(trashed);
+            struct stat infoStat {};
+            if (::stat((trash + "/info/" + file).c_str(), &infoStat) == 0)
+                item.writtenNs = nanoseconds(infoStat.st_mtim);
+            bytes += item.bytes;
+            ours.insert(std::move(item));
+        }
+    }
+
+    // Whether the item and its info file are still as they were read or made.
+    bool stillThere(const std::string& topDir, const TrashedItem& item) const
+    {
+        struct stat st {};
+        TrashedItem now;
+        return ::lstat((trash + "/files/" + item.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode) == item.folder
+            && readInfo(trash + "/info/" + item.name + ".trashinfo", topDir, now)
+            && now.originalPath == item.originalPath && now.deletionDate == item.deletionDate;
+    }
+};
+
+FreedesktopTrash::FreedesktopTrash(Places places) : m_places(std::move(places)) {}
+FreedesktopTrash::~FreedesktopTrash() = default;
+FreedesktopTrash::FreedesktopTrash(FreedesktopTrash&&) noexcept = default;
+FreedesktopTrash& FreedesktopTrash::operator=(FreedesktopTrash&&) noexcept = default;
+
+FreedesktopTrash::Ledger& FreedesktopTrash::ledgerFor(const std::string& trash, const std::string& topDir,
+                                                      const Owned& owned)
+{
+    if (!m_ledger)
+        m_ledger = std::make_unique<Ledger>();
+    if (m_ledger->trash != trash || m_ledger->ownerKey != owned.key || !m_ledger->current())
+        m_ledger->read(trash, topDir, owned);
+    else
+        m_ledger->fresh = false;
+    return *m_ledger;
+}
+
 bool FreedesktopTrash::moveIn(const std::string& itemPath, const Owned& owned)
 {
     std::string path = itemPath;
@@ -283,81 +449,79 @@ bool FreedesktopTrash::moveIn(const std::string& itemPath, const Owned& owned)
     if (itemBytes > cap)
         return false;
 
-    // The caller's items already in this trash, oldest first.
-    std::vector<TrashedItem> ours;
-    std::uint64_t oursBytes = 0;
-    if (std::unique_ptr<DIR, int (*)(DIR*)> info(::opendir((trash + "/info").c_str()), ::closedir); info) {
-        const std::string suffix = ".trashinfo";
-        while (const dirent* entry = ::readdir(info.get())) {
-            const std::string file = entry->d_name;
-            if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+    Ledger& ledger = ledgerFor(trash, topDir, owned);
+    // Whatever this move changes in the trash is known: the next one starts
+    // from the times it leaves.
+    struct Restamp {
+        Ledger& ledger;
+        ~Restamp() { ledger.stamp(); }
+    } restamp{ledger};
+
+    auto oldest = ledger.ours.begin();
+    while (ledger.bytes + itemBytes > cap && oldest != ledger.ours.end()) {
+        if (!ledger.stillThere(topDir, *oldest)) {
+            // Changed without a trace in the folders' times: read it all again.
+            if (!ledger.fresh) {
+                ledger.read(trash, topDir, owned);
+                oldest = ledger.ours.begin();
                 continue;
-            TrashedItem item;
-            item.name = file.substr(0, file.size() - suffix.size());
-            const std::string trashed = trash + "/files/" + item.name;
-            struct stat st {};
-            if (::lstat(trashed.c_str(), &st) != 0 || !readInfo(trash + "/info/" + file, topDir, item))
-                continue;
-            if (!owned || !owned(item.originalPath, S_ISDIR(st.st_mode)))
-                continue;
-            item.bytes = diskUsage(trashed);
-            struct stat infoStat {};
-            if (::stat((trash + "/info/" + file).c_str(), &infoStat) == 0)
-                item.writtenNs =
-                    static_cast<std::int64_t>(infoStat.st_mtim.tv_sec) * 1000000000 + infoStat.st_mtim.tv_nsec;
-            oursBytes += item.bytes;
-            ours.push_back(std::move(item));
+            }
+            ledger.bytes -= oldest->bytes;
+            oldest = ledger.ours.erase(oldest);
+            continue;
         }
-    }
-    std::sort(ours.begin(), ours.end(), [](const TrashedItem& a, const TrashedItem& b) {
-        if (a.deletionDate != b.deletionDate)
-            return a.deletionDate < b.deletionDate;
-        return a.writtenNs != b.writtenNs ? a.writtenNs < b.writtenNs : a.name < b.name;
-    });
-    for (const TrashedItem& oldest : ours) {
-        if (oursBytes + itemBytes <= cap)
-            break;
         // The item first, its info file last: an info file never outlives
         // what it describes unnoticed.
         std::error_code error;
-        std::filesystem::remove_all(trash + "/files/" + oldest.name, error);
-        if (error)
+        std::filesystem::remove_all(trash + "/files/" + oldest->name, error);
+        if (error) {
+            ++oldest;
             continue;
-        ::unlink((trash + "/info/" + oldest.name + ".trashinfo").c_str());
-        oursBytes -= oldest.bytes;
+        }
+        ::unlink((trash + "/info/" + oldest->name + ".trashinfo").c_str());
+        ledger.bytes -= oldest->bytes;
+        oldest = ledger.ours.erase(oldest);
     }
-    if (oursBytes + itemBytes > cap)
+    if (ledger.bytes + itemBytes > cap)
         return false;
 
-    // The info file first, created exclusively: two programs trashing items
-    // of the same name at once get two names.
-    const std::string baseName = PosixPath::nameOf(path);
-    std::string name = baseName;
-    int fd = -1;
-    for (int n = 1; n < 10000; ++n) {
-        if (::access((trash + "/files/" + name).c_str(), F_OK) != 0) {
-            fd =
-                ::open((trash + "/info/" + name + ".trashinfo").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd >= 0 || errno != EEXIST)
-                break;
-        }
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "-%04d", n);
-        name = baseName + suffix;
-    }
-    if (fd < 0)
-        return false;
     std::string recorded = path;
     if (!topDir.empty() && topDir != "/")
         recorded = path.substr(topDir.size() + 1);
-    const std::string info =
-        "[Trash Info]\nPath=" + percentEncoded(recorded) + "\nDeletionDate=" + localTimeNow() + "\n";
-    const bool written = ::write(fd, info.data(), info.size()) == static_cast<ssize_t>(info.size());
-    ::close(fd);
-    const std::string infoFile = trash + "/info/" + name + ".trashinfo";
-    if (!written || ::rename(path.c_str(), (trash + "/files/" + name).c_str()) != 0) {
-        ::unlink(infoFile.c_str());
-        return false;
+    const std::tm now = localTimeNow();
+    const std::string deletionDate = formatted(now, "%Y-%m-%dT%H:%M:%S");
+    const std::string info = "[Trash Info]\nPath=" + percentEncoded(recorded) + "\nDeletionDate=" + deletionDate + "\n";
+    // The info file first, created exclusively, then the item, never over
+    // anything: two programs trashing items of the same name at once get
+    // two names. A taken name costs one more try, not a search.
+    const std::string baseName = PosixPath::nameOf(path);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name =
+            attempt == 0 ? baseName : baseName + "-" + formatted(now, "%Y%m%dT%H%M%S") + "-" + randomHex();
+        const std::string infoFile = trash + "/info/" + name + ".trashinfo";
+        const int fd = ::open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        const bool written = ::write(fd, info.data(), info.size()) == static_cast<ssize_t>(info.size());
+        struct stat infoStat {};
+        ::fstat(fd, &infoStat);
+        ::close(fd);
+        const int renamed = written ? renameNoReplace(path, trash + "/files/" + name) : EIO;
+        if (renamed != 0) {
+            ::unlink(infoFile.c_str());
+            if (renamed == EEXIST)
+                continue;
+            return false;
+        }
+        const bool folder = S_ISDIR(itemStat.st_mode);
+        if (owned.test && owned.test(path, folder)) {
+            ledger.bytes += itemBytes;
+            ledger.ours.insert({name, path, deletionDate, nanoseconds(infoStat.st_mtim), itemBytes, folder});
+        }
+        return true;
     }
-    return true;
+    return false;
 }

@@ -1,11 +1,9 @@
 #include "platform/qt/qt_shell.h"
 
-#include "platform/posix/freedesktop_trash.h"
-
 bool QtShell::moveToTrash(const std::string& path, const std::string& backupFolder)
 {
     // The same trash QFile::moveToTrash would pick, but the program's own
     // items in it are counted first: the freedesktop trash has no bound.
-    FreedesktopTrash trash(FreedesktopTrash::fromEnvironment());
-    return trash.moveIn(path, FreedesktopTrash::backupsNamedWith(backupFolder));
+    m_trash.setPlaces(FreedesktopTrash::fromEnvironment());
+    return m_trash.moveIn(path, FreedesktopTrash::backupsNamedWith(backupFolder));
 }

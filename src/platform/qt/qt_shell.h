@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/posix/freedesktop_trash.h"
 #include "platform/posix/posix_shell.h"
 
 // The POSIX file system with the desktop's trash: the freedesktop.org trash,
@@ -8,4 +9,9 @@
 class QtShell final : public PosixShell {
 public:
     bool moveToTrash(const std::string& path, const std::string& backupFolder) override;
+
+private:
+    // One for the program's life: what it learns of the trash at one move
+    // spares the next move reading the whole trash again.
+    FreedesktopTrash m_trash{FreedesktopTrash::fromEnvironment()};
 };

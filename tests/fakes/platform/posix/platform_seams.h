@@ -17,9 +17,14 @@ using PlatformShell = PosixShell;
 inline const std::string kRootFolder = "/";
 
 // The desktop's trash, which a test can put where its own trash would be.
+// One trash object for the whole test program, as the program keeps one for
+// its life: what it remembers of one test's trash must not mislead it in
+// the next.
 using PlatformTrashPlaces = FreedesktopTrash::Places;
 inline bool moveIntoPlatformTrash(const PlatformTrashPlaces& places, const std::string& path,
                                   const std::string& backupFolder)
 {
-    return FreedesktopTrash(places).moveIn(path, FreedesktopTrash::backupsNamedWith(backupFolder));
+    static FreedesktopTrash trash(places);
+    trash.setPlaces(places);
+    return trash.moveIn(path, FreedesktopTrash::backupsNamedWith(backupFolder));
 }
