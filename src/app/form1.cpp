@@ -192,8 +192,7 @@ void Form1::Form_Load()
 
 void Form1::Command8_Click()
 {
-    tray.prepareDelete();
-    m_services.tray.notify(TrayService::Delete, tray.nid);
+    m_services.tray.hide();
     Unload();
 }
 
@@ -204,8 +203,7 @@ void Form1::mnuExit_Click()
 
 void Form1::Form_QueryUnload()
 {
-    tray.prepareDelete();
-    m_services.tray.notify(TrayService::Delete, tray.nid);
+    m_services.tray.hide();
 }
 
 void Form1::Unload()

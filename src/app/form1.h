@@ -88,7 +88,7 @@ public:
     std::string setFile;
     std::string masterDb;
 
-    // The notification-area record and what the tray callback keeps.
+    // What the tray callback keeps.
     Tray tray;
 
     // Every visible control, in creation order (frames before what they hold).
@@ -167,11 +167,11 @@ public:
     // --- Tray and window hiding. ---
     void iconm();
     void Command5_Click(); // "托盘"
-    void Form_MouseMove(int button, int shift, float x, float y);
+    // The tray callback: what the operator did with the icon.
+    void Form_MouseMove(TrayService::Event event);
     void mnuChange_Click();
-    // The tray reports a mouse event of its icon: it reaches Form_MouseMove
-    // as mouse movement whose horizontal position, in pixels, is the code.
-    void TrayNotified(int messageCode);
+    // The tray reports an event of its icon; it reaches Form_MouseMove.
+    void TrayNotified(TrayService::Event event);
     // An item was chosen from a menu the tray shows by itself (a
     // StatusNotifier host's): it runs as a choice from mnuPopUp would, under
     // the tray callback's busy flag.

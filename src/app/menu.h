@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/menu_item.h"
+#include "platform/menu_entry.h"
 
 // A top-level menu that is never shown as a menu bar, only as a context menu.
 class Menu final {
@@ -25,6 +26,15 @@ public:
                 return item;
         }
         return nullptr;
+    }
+    // The items as they stand now, for a platform to show.
+    std::vector<MenuEntry> entries() const
+    {
+        std::vector<MenuEntry> entries;
+        entries.reserve(m_items.size());
+        for (const MenuItem* item : m_items)
+            entries.push_back({item->name(), item->caption(), item->enabled()});
+        return entries;
     }
 
 private:

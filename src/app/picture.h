@@ -1,8 +1,6 @@
 #pragma once
 
-// The program's two pictures: a white light bulb while idle, lit yellow once
-// a run has been started.
-enum class Icon { None = 0, Idle = 1, Running = 2 };
+#include "platform/icon.h"
 
 // A hidden picture box holding one of the icons.
 class Picture final {

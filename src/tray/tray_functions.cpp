@@ -1,7 +1,5 @@
 // The notification-area icon, hiding the window behind it, and the tray menu.
 
-#include <cmath>
-
 #include "app/flag_scope.h"
 #include "app/form1.h"
 #include "platform/tray_service.h"
@@ -26,11 +24,9 @@ void Form1::leaveTaskbar()
 // Puts a fresh icon into the tray when a run starts; the window stays visible.
 void Form1::iconm()
 {
-    tray.prepareDelete();
-    m_services.tray.notify(TrayService::Delete, tray.nid);
+    m_services.tray.hide();
     centre();
-    tray.prepareAdd(static_cast<std::uint32_t>(icon()));
-    m_services.tray.notify(TrayService::Add, tray.nid);
+    m_services.tray.show(icon(), Tray::tipText());
     leaveTaskbar();
 }
 
@@ -42,33 +38,37 @@ void Form1::Command5_Click()
     mnuChange.setCaption("显示窗口");
     Hide();
     centre();
-    // No delete first: an icon put up by a run stays as it is.
-    tray.prepareAdd(static_cast<std::uint32_t>(icon()));
-    m_services.tray.notify(TrayService::Add, tray.nid);
+    // No hide first: an icon put up by a run stays as it is.
+    m_services.tray.show(icon(), Tray::tipText());
     leaveTaskbar();
 }
 
-// The tray reports its mouse events here, the event's code standing in for
-// the horizontal position.
-void Form1::Form_MouseMove(int, int, float x, float)
+// The tray callback: a single click (where the desktop reports one) or a
+// double-click shows the window, the menu request opens the tray menu.
+// Events that arrive while an earlier one is still being handled (its menu
+// or About box is open) are recorded and dropped.
+void Form1::Form_MouseMove(TrayService::Event event)
 {
-    tray.lastMessage = static_cast<std::int32_t>(std::lround(x / m_services.windowSystem.twipsPerPixelX()));
+    tray.lastEvent = event;
     if (tray.busy)
         return;
     const FlagScope busy(tray.busy);
-    if (tray.lastMessage == NotifyIconData::kLeftDoubleClick) {
+    switch (event) {
+    case TrayService::Event::Activate:
+    case TrayService::Event::DoubleClick:
         Show();
         Command5.setEnabled(true);
         mnuChange.setCaption("隐藏托盘");
-    } else if (tray.lastMessage == NotifyIconData::kRightButtonUp) {
-        runTrayMenuItem(m_services.windowSystem.popupMenu());
+        break;
+    case TrayService::Event::ContextMenu:
+        runTrayMenuItem(m_services.windowSystem.popupMenu(mnuPopUp.entries()));
+        break;
     }
 }
 
-void Form1::TrayNotified(int messageCode)
+void Form1::TrayNotified(TrayService::Event event)
 {
-    // One scale both ways: the code comes back whatever the screen's density.
-    Form_MouseMove(0, 0, static_cast<float>(messageCode) * m_services.windowSystem.twipsPerPixelX(), 0);
+    Form_MouseMove(event);
 }
 
 void Form1::TrayMenuChosen(const std::string& item)

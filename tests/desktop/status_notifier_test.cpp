@@ -44,7 +44,7 @@ const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 
 // One entry of the menu a StatusNotifier host shows, as the item exports it.
-struct MenuEntry {
+struct HostMenuEntry {
     int id = 0;
     QString label;
     bool separator = false;
@@ -116,9 +116,9 @@ Item waitForOurItem(const QString& other = {})
     return found.value_or(Item{});
 }
 
-MenuEntry readEntry(const QDBusArgument& argument, std::vector<MenuEntry>& into)
+HostMenuEntry readEntry(const QDBusArgument& argument, std::vector<HostMenuEntry>& into)
 {
-    MenuEntry entry;
+    HostMenuEntry entry;
     QVariantMap properties;
     argument.beginStructure();
     argument >> entry.id >> properties;
@@ -126,7 +126,7 @@ MenuEntry readEntry(const QDBusArgument& argument, std::vector<MenuEntry>& into)
     entry.separator = properties.value(QStringLiteral("type")).toString() == QStringLiteral("separator");
     entry.enabled = properties.value(QStringLiteral("enabled"), true).toBool();
     argument.beginArray();
-    std::vector<MenuEntry> children;
+    std::vector<HostMenuEntry> children;
     while (!argument.atEnd()) {
         QDBusVariant child;
         argument >> child;
@@ -141,13 +141,13 @@ MenuEntry readEntry(const QDBusArgument& argument, std::vector<MenuEntry>& into)
 }
 
 // The menu's top level as the host reads it.
-std::vector<MenuEntry> menuOf(const Item& item)
+std::vector<HostMenuEntry> menuOf(const Item& item)
 {
     const QString menuPath = property(item, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
     EXPECT_EQ(menuPath, QStringLiteral("/MenuBar"));
     const QDBusMessage reply =
         callOn(item, kMenuInterface, QStringLiteral("GetLayout"), {0, -1, QStringList()}, menuPath);
-    std::vector<MenuEntry> entries;
+    std::vector<HostMenuEntry> entries;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) {
         ADD_FAILURE() << "GetLayout failed: " << reply.errorMessage().toStdString();
         return entries;
@@ -156,9 +156,9 @@ std::vector<MenuEntry> menuOf(const Item& item)
     return entries;
 }
 
-int idOf(const std::vector<MenuEntry>& menu, const QString& label)
+int idOf(const std::vector<HostMenuEntry>& menu, const QString& label)
 {
-    for (const MenuEntry& entry : menu) {
+    for (const HostMenuEntry& entry : menu) {
         if (entry.label == label)
             return entry.id;
     }
@@ -238,13 +238,11 @@ struct SniWindow {
     SniWindow()
         : shell(temp.path() / "trash")
         , executable(temp.path().string(), "ondrel")
-        , tray(encoding)
         , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, db})
     {
         form.Form_Load();
         window = std::make_unique<MainWindow>(form);
-        tray.setMessageHandler([this](int code) { window->relayTrayMessage(code); });
-        tray.setMenu(form.mnuPopUp, [this](const std::string& item) { window->relayTrayMenuChoice(item); });
+        window->attachTray(tray);
         window->start();
     }
 
@@ -270,8 +268,7 @@ TEST(StatusNotifierTray, theHostShowsTheIconItsMenuAndBringsTheWindowBack)
     Form1& f = w.form;
     f.Command5.click();
     ASSERT_FALSE(f.visible());
-    ASSERT_TRUE(w.tray.shownByStatusNotifierHost(Tray::kWindowHandle, Tray::kIconId))
-        << "Qt shows the icon through the host the watcher reports";
+    ASSERT_TRUE(w.tray.shownByStatusNotifierHost()) << "Qt shows the icon through the host the watcher reports";
     const Item item = waitForOurItem();
     ASSERT_FALSE(item.service.isEmpty());
 
@@ -281,7 +278,7 @@ TEST(StatusNotifierTray, theHostShowsTheIconItsMenuAndBringsTheWindowBack)
     EXPECT_TRUE(waitFor([] { return yellowPixelsOnTheHostsBar() == 0; }));
 
     // The window's tray menu, in order, with its captions.
-    std::vector<MenuEntry> menu = menuOf(item);
+    std::vector<HostMenuEntry> menu = menuOf(item);
     ASSERT_EQ(menu.size(), 6u);
     const QStringList labels = {QStringLiteral("开始运行"), QStringLiteral("显示窗口"), QString(),
                                 QStringLiteral("升级程序"), QStringLiteral("关于程序"), QStringLiteral("退 出")};
@@ -294,7 +291,7 @@ TEST(StatusNotifierTray, theHostShowsTheIconItsMenuAndBringsTheWindowBack)
     // The host's activation does what a double-click does on an XEmbed tray.
     callOn(item, kItemInterface, QStringLiteral("Activate"), {10, 10});
     ASSERT_TRUE(waitFor([&] { return f.visible(); }));
-    EXPECT_EQ(f.tray.lastMessage, 515);
+    EXPECT_EQ(f.tray.lastEvent, TrayService::Event::Activate);
     EXPECT_TRUE(f.Command5.enabled());
     EXPECT_TRUE(waitFor([&] { return menuOf(item).at(1).label == QStringLiteral("隐藏托盘"); }))
         << "the menu follows the model's captions";
@@ -304,7 +301,7 @@ TEST(StatusNotifierTray, theHostShowsTheIconItsMenuAndBringsTheWindowBack)
     waitFor([] { return false; }, 300);
     EXPECT_EQ(w.windowSystem.menusShown, 0);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    EXPECT_EQ(f.tray.lastMessage, 515);
+    EXPECT_EQ(f.tray.lastEvent, TrayService::Event::Activate) << "the context request is no event";
 
     // Choosing "隐藏托盘" in the host's menu runs mnuChange_Click.
     choose(item, idOf(menu, QStringLiteral("显示窗口")));
@@ -363,7 +360,7 @@ TEST(StatusNotifierTray, aRunShowsTheLitBulbOnTheHost)
     const Item running = waitForOurItem(idle.service);
     EXPECT_TRUE(waitFor([&] { return showsPicture(running, Icon::Running); }));
     EXPECT_TRUE(waitFor([] { return yellowPixelsOnTheHostsBar() > 0; })) << "the host draws the lit bulb";
-    const std::vector<MenuEntry> menu = menuOf(running);
+    const std::vector<HostMenuEntry> menu = menuOf(running);
     ASSERT_FALSE(menu.empty());
     EXPECT_EQ(menu.front().label, QStringLiteral("停止备份"));
 

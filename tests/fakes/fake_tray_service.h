@@ -1,36 +1,42 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/tray_service.h"
 
-// A notification area that keeps at most one icon per window and identifier,
-// as the shell does, and records every request.
+// A notification area that keeps at most one icon, as the shell does, and
+// records every request.
 class FakeTrayService final : public TrayService {
 public:
+    enum Kind { Show, Hide };
+    struct Shown {
+        Icon picture;
+        std::string tip;
+    };
     struct Request {
-        int code;
-        NotifyIconData record;
+        Kind kind;
+        Shown shown; // what a show asked for
         bool accepted;
     };
 
-    bool notify(int request, const NotifyIconData& record) override
+    bool show(Icon picture, const std::string& tip) override
     {
-        bool accepted = false;
-        if (request == Add && !icon) {
-            icon = record;
-            accepted = true;
-        } else if (request == Delete && icon && icon->hWnd == record.hWnd && icon->uID == record.uID) {
-            icon.reset();
-            accepted = true;
-        }
-        requests.push_back({request, record, accepted});
+        const bool accepted = !icon;
+        if (accepted)
+            icon = Shown{picture, tip};
+        requests.push_back({Show, {picture, tip}, accepted});
         return accepted;
+    }
+    void hide() override
+    {
+        requests.push_back({Hide, {}, icon.has_value()});
+        icon.reset();
     }
     bool isAvailable() const override { return available; }
 
-    std::optional<NotifyIconData> icon;
+    std::optional<Shown> icon;
     std::vector<Request> requests;
     bool available = true;
 };

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/window_system.h"
 
@@ -14,9 +15,10 @@ public:
     float windowHeightTwips() const override { return 3630 + 31 * 15; }
     float twipsPerPixelX() const override { return twipsPerPixel; }
 
-    std::string popupMenu() override
+    std::string popupMenu(const std::vector<MenuEntry>& items) override
     {
         ++menusShown;
+        shownItems = items;
         if (whileMenuOpen)
             whileMenuOpen();
         return menuChoice;
@@ -26,4 +28,6 @@ public:
     std::string menuChoice;
     std::function<void()> whileMenuOpen;
     int menusShown = 0;
+    // The items of the last menu shown.
+    std::vector<MenuEntry> shownItems;
 };

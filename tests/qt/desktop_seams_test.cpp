@@ -80,7 +80,7 @@ TEST(TrayMenu, offersTheModelsItemsAndReturnsTheChoice)
     WindowHarness w;
     w.start();
     QtWindowSystem windowSystem;
-    windowSystem.attach(&w.window, &w.h.form.mnuPopUp);
+    windowSystem.attach(&w.window);
 
     whileOpen([](QWidget* open) {
         auto* menu = qobject_cast<QMenu*>(open);
@@ -92,10 +92,10 @@ TEST(TrayMenu, offersTheModelsItemsAndReturnsTheChoice)
         QAction* about = menu->actions()[4];
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(about).center());
     });
-    EXPECT_EQ(windowSystem.popupMenu(), "autob");
+    EXPECT_EQ(windowSystem.popupMenu(w.h.form.mnuPopUp.entries()), "autob");
 
     whileOpen([](QWidget* open) { open->close(); });
-    EXPECT_EQ(windowSystem.popupMenu(), "");
+    EXPECT_EQ(windowSystem.popupMenu(w.h.form.mnuPopUp.entries()), "");
 }
 
 // Takes the place of the desktop's browser.

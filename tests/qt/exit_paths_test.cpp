@@ -37,7 +37,7 @@ const ExitPath kExitPaths[] = {
     {"TrayMenuExit",
      [](WindowHarness& w) {
          w.h.windowSystem.menuChoice = "mnuExit";
-         w.window.relayTrayMessage(517);
+         w.window.relayTrayEvent(TrayService::Event::ContextMenu);
      }},
     {"CloseBox", [](WindowHarness& w) { w.window.close(); }},
     // The desktop session ends: Qt is told to quit from outside the model.
@@ -64,7 +64,7 @@ TEST_P(ExitPaths, endTheProgramAndRemoveTheTrayIcon)
     EXPECT_TRUE(w.h.form.unloaded());
     EXPECT_FALSE(w.h.tray.icon.has_value());
     ASSERT_FALSE(w.h.tray.requests.empty());
-    EXPECT_EQ(w.h.tray.requests.back().code, TrayService::Delete);
+    EXPECT_EQ(w.h.tray.requests.back().kind, FakeTrayService::Hide);
     EXPECT_FALSE(w.window.isVisible());
 }
 

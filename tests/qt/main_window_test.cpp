@@ -384,7 +384,7 @@ TEST(Window, leavesTheTaskbarBehindATrayIconAndStaysUsable)
 
     QTest::mouseClick(w.widget("Command5"), Qt::LeftButton);
     EXPECT_FALSE(w.window.isVisible());
-    w.h.form.Form_MouseMove(0, 0, 515 * 15, 0);
+    w.h.form.TrayNotified(TrayService::Event::DoubleClick);
     EXPECT_TRUE(w.window.isVisible());
     EXPECT_TRUE(w.widget("Command5")->isEnabled());
 }

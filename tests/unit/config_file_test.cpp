@@ -75,10 +75,10 @@ TEST_F(ConfigFileTest, withoutTheGbkConverterTheWindowStartsWithItsDesignValues)
     EXPECT_NE(bare.messages.boxes[1].text.find(missing), std::string::npos);
     EXPECT_EQ(readBytes(f.setFile), kWorkedExample);
 
-    // The tray's tip is plain ASCII and needs no converter.
+    // The tray's tip needs no converter.
     f.Command5.click();
     ASSERT_TRUE(bare.tray.icon.has_value());
-    EXPECT_EQ(bare.encoding.gbkToUtf8(bare.tray.icon->szTip.data()), "ondrel.cn'Ondrel");
+    EXPECT_EQ(bare.tray.icon->tip, "ondrel.cn'Ondrel");
 }
 
 TEST_F(ConfigFileTest, chineseTextComesBackAtTheNextStart)

@@ -153,9 +153,7 @@ TEST_P(ExitPath, removesTheTrayIconAndEnds)
     EXPECT_FALSE(h.tray.icon.has_value());
     ASSERT_FALSE(h.tray.requests.empty());
     const auto& last = h.tray.requests.back();
-    EXPECT_EQ(last.code, TrayService::Delete);
-    EXPECT_EQ(last.record.cbSize, 88u);
-    EXPECT_EQ(last.record.uID, 1u);
+    EXPECT_EQ(last.kind, FakeTrayService::Hide);
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(f.unloaded());
     EXPECT_FALSE(f.Timer1.enabled());

@@ -65,7 +65,7 @@ TEST_F(RunControl, startSwitchesEverythingTheRunLocks)
     EXPECT_EQ(f.caption(), "Ondrel已开启…… http://ondrel.cn");
     EXPECT_EQ(f.icon(), Icon::Running);
     ASSERT_TRUE(h.tray.icon.has_value());
-    EXPECT_EQ(h.tray.icon->hIcon, static_cast<std::uint32_t>(Icon::Running));
+    EXPECT_EQ(h.tray.icon->picture, Icon::Running);
     EXPECT_EQ(f.Command1.caption(), "停止备份");
     EXPECT_EQ(f.stops.caption(), "停止备份");
     EXPECT_TRUE(f.Timer1.enabled());

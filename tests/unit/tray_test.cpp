@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/form_harness.h"
 
 namespace {
@@ -8,8 +10,7 @@ class TrayTest : public ::testing::Test {
 protected:
     TrayTest() { f.Form_Load(); }
 
-    // The tray reports an event as a mouse move whose X, in pixels, is its code.
-    void trayEvent(int code) { f.Form_MouseMove(0, 0, static_cast<float>(code) * h.windowSystem.twipsPerPixel, 0); }
+    void trayEvent(TrayService::Event event) { f.TrayNotified(event); }
     void startRun()
     {
         f.Text3.setText("pw");
@@ -23,20 +24,12 @@ protected:
     Form1& f = h.form;
 };
 
-TEST_F(TrayTest, theRecordAndItsTip)
+TEST_F(TrayTest, theIconAndItsTip)
 {
     f.Command5.click();
     ASSERT_TRUE(h.tray.icon.has_value());
-    const NotifyIconData& nid = *h.tray.icon;
-    EXPECT_EQ(nid.cbSize, 88u);
-    EXPECT_EQ(nid.uID, 1u);
-    EXPECT_EQ(nid.uFlags, 7u);
-    EXPECT_EQ(nid.uCallbackMessage, 512u);
-    EXPECT_EQ(nid.hIcon, static_cast<std::uint32_t>(Icon::Idle)) << "the idle icon before any run";
-    std::string expected = "ondrel.cn'Ondrel";
-    expected += '\0';
-    expected.resize(64, ' ');
-    EXPECT_EQ(std::string(nid.szTip.data(), nid.szTip.size()), expected);
+    EXPECT_EQ(h.tray.icon->picture, Icon::Idle) << "the idle icon before any run";
+    EXPECT_EQ(h.tray.icon->tip, "ondrel.cn'Ondrel");
 }
 
 TEST_F(TrayTest, hidingRemembersWhetherARunIsActive)
@@ -50,7 +43,7 @@ TEST_F(TrayTest, hidingRemembersWhetherARunIsActive)
     EXPECT_FLOAT_EQ(f.left(), (1920.0f * 15 - (6825 + 30)) / 2);
     EXPECT_FLOAT_EQ(f.top(), (1080.0f * 15 - (3630 + 465)) / 2);
 
-    trayEvent(NotifyIconData::kLeftDoubleClick);
+    trayEvent(TrayService::Event::DoubleClick);
     EXPECT_TRUE(f.visible());
     startRun();
     f.Command5.click();
@@ -61,42 +54,65 @@ TEST_F(TrayTest, theIconOfARunStaysAfterItStops)
 {
     startRun();
     ASSERT_TRUE(h.tray.icon.has_value());
-    EXPECT_EQ(h.tray.icon->hIcon, static_cast<std::uint32_t>(Icon::Running));
+    EXPECT_EQ(h.tray.icon->picture, Icon::Running);
     EXPECT_TRUE(f.visible()) << "starting puts up the icon but leaves the window shown";
     EXPECT_FALSE(f.showInTaskbar());
     f.Command1.click();
     ASSERT_TRUE(h.tray.icon.has_value());
 
     f.Command5.click();
-    EXPECT_FALSE(h.tray.requests.back().accepted) << "an add while the icon exists is refused";
-    EXPECT_EQ(h.tray.icon->hIcon, static_cast<std::uint32_t>(Icon::Running));
+    EXPECT_EQ(h.tray.requests.back().kind, FakeTrayService::Show);
+    EXPECT_FALSE(h.tray.requests.back().accepted) << "a show while the icon exists is refused";
+    EXPECT_EQ(h.tray.icon->picture, Icon::Running);
 
-    // A new run re-creates the icon: delete first, then add.
+    // A new run re-creates the icon: hide first, then show.
     const std::size_t before = h.tray.requests.size();
     f.iconm();
     ASSERT_EQ(h.tray.requests.size(), before + 2);
-    EXPECT_EQ(h.tray.requests[before].code, TrayService::Delete);
-    EXPECT_EQ(h.tray.requests[before + 1].code, TrayService::Add);
+    EXPECT_EQ(h.tray.requests[before].kind, FakeTrayService::Hide);
+    EXPECT_EQ(h.tray.requests[before + 1].kind, FakeTrayService::Show);
     EXPECT_TRUE(h.tray.requests[before + 1].accepted);
+    EXPECT_EQ(h.tray.icon->picture, Icon::Running);
 }
 
-TEST_F(TrayTest, onlyADoubleClickAndARightReleaseDoAnything)
+// A single click where the desktop reports one (a StatusNotifier host's
+// activation) and a double-click both bring the window back; the menu
+// request opens the tray menu as it stands and leaves the window hidden.
+TEST_F(TrayTest, eachEventDoesWhatItMeans)
 {
-    f.Command5.click();
-    for (int code : {512, 513, 514, 516, 518}) {
-        trayEvent(code);
-        EXPECT_FALSE(f.visible()) << code;
-        EXPECT_EQ(h.windowSystem.menusShown, 0) << code;
+    for (TrayService::Event show : {TrayService::Event::Activate, TrayService::Event::DoubleClick}) {
+        f.Command5.click();
+        ASSERT_FALSE(f.visible());
+        trayEvent(show);
+        EXPECT_TRUE(f.visible());
+        EXPECT_TRUE(f.Command5.enabled());
+        EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
+        EXPECT_EQ(h.windowSystem.menusShown, 0);
     }
-    EXPECT_EQ(f.tray.lastMessage, 518);
-    trayEvent(NotifyIconData::kRightButtonUp);
+
+    f.Command5.click();
+    f.autob.setEnabled(false);
+    trayEvent(TrayService::Event::ContextMenu);
     EXPECT_EQ(h.windowSystem.menusShown, 1);
     EXPECT_FALSE(f.visible());
+    EXPECT_EQ(f.tray.lastEvent, TrayService::Event::ContextMenu);
+    // The menu as it stands: every item in order, its caption and state now.
+    const std::vector<MenuEntry>& shown = h.windowSystem.shownItems;
+    ASSERT_EQ(shown.size(), f.mnuPopUp.items().size());
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i].name, f.mnuPopUp.items()[i]->name());
+    const auto entry = [&](const std::string& name) {
+        return *std::find_if(shown.begin(), shown.end(), [&](const MenuEntry& e) { return e.name == name; });
+    };
+    EXPECT_EQ(entry("mnuChange").caption, "显示窗口");
+    EXPECT_FALSE(entry("autob").enabled);
+    EXPECT_TRUE(entry("mnuExit").enabled);
+    EXPECT_TRUE(entry("lin2").isSeparator());
 }
 
 TEST_F(TrayTest, aDoubleClickWhileShownKeepsItShown)
 {
-    trayEvent(NotifyIconData::kLeftDoubleClick);
+    trayEvent(TrayService::Event::DoubleClick);
     EXPECT_TRUE(f.visible());
     EXPECT_TRUE(f.Command5.enabled());
     EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
@@ -106,10 +122,10 @@ TEST_F(TrayTest, theMenuItemDecidesByTheHideButtonNotByItsCaption)
 {
     ASSERT_EQ(f.mnuChange.caption(), "显示窗口");
     h.windowSystem.menuChoice = "mnuChange";
-    trayEvent(NotifyIconData::kRightButtonUp);
+    trayEvent(TrayService::Event::ContextMenu);
     EXPECT_FALSE(f.visible());
     EXPECT_EQ(f.mnuChange.caption(), "显示窗口");
-    trayEvent(NotifyIconData::kRightButtonUp);
+    trayEvent(TrayService::Event::ContextMenu);
     EXPECT_TRUE(f.visible());
     EXPECT_EQ(f.mnuChange.caption(), "隐藏托盘");
     EXPECT_TRUE(f.Command5.enabled());
@@ -119,18 +135,18 @@ TEST_F(TrayTest, eventsWhileTheMenuOrAboutBoxIsOpenAreOnlyRecorded)
 {
     f.Command5.click();
     h.windowSystem.menuChoice = "autob";
-    h.messages.whileOpen = [&](const RecordingMessageBox::Box&) { trayEvent(NotifyIconData::kLeftDoubleClick); };
-    h.windowSystem.whileMenuOpen = [&] { trayEvent(NotifyIconData::kRightButtonUp); };
-    trayEvent(NotifyIconData::kRightButtonUp);
+    h.messages.whileOpen = [&](const RecordingMessageBox::Box&) { trayEvent(TrayService::Event::DoubleClick); };
+    h.windowSystem.whileMenuOpen = [&] { trayEvent(TrayService::Event::ContextMenu); };
+    trayEvent(TrayService::Event::ContextMenu);
     EXPECT_EQ(h.windowSystem.menusShown, 1);
     ASSERT_EQ(h.messages.boxes.size(), 1u);
     EXPECT_EQ(h.messages.boxes[0].title, "关于程序");
     EXPECT_FALSE(f.visible()) << "the double-click during the About box did nothing";
-    EXPECT_EQ(f.tray.lastMessage, NotifyIconData::kLeftDoubleClick);
+    EXPECT_EQ(f.tray.lastEvent, TrayService::Event::DoubleClick);
     EXPECT_FALSE(f.tray.busy);
 
     h.messages.whileOpen = nullptr;
-    trayEvent(NotifyIconData::kLeftDoubleClick);
+    trayEvent(TrayService::Event::DoubleClick);
     EXPECT_TRUE(f.visible());
 }
 
@@ -138,32 +154,10 @@ TEST_F(TrayTest, theTrayMenuRunsItsItems)
 {
     for (const char* item : {"upcc", "mnuExit"}) {
         h.windowSystem.menuChoice = item;
-        trayEvent(NotifyIconData::kRightButtonUp);
+        trayEvent(TrayService::Event::ContextMenu);
     }
     EXPECT_EQ(h.urls.opened, std::vector<std::string>{"http://ondrel.cn"});
     EXPECT_TRUE(f.unloaded());
-}
-
-TEST_F(TrayTest, codesAreReadInPixelsWhateverTheScreensDensity)
-{
-    h.windowSystem.twipsPerPixel = 10; // 144 dpi
-    f.Command5.click();
-    f.Form_MouseMove(0, 0, 515 * 10, 0);
-    EXPECT_TRUE(f.visible());
-}
-
-// The tray's code is turned into twips and back with one scale, read at the
-// event: after a move to a screen of another density the icon still answers.
-TEST_F(TrayTest, aNotificationKeepsItsCodeOnEveryScreen)
-{
-    for (float twipsPerPixel : {15.0f, 12.0f, 10.0f, 7.5f}) {
-        h.windowSystem.twipsPerPixel = twipsPerPixel;
-        f.Command5.click();
-        ASSERT_FALSE(f.visible());
-        f.TrayNotified(NotifyIconData::kLeftDoubleClick);
-        EXPECT_EQ(f.tray.lastMessage, 515) << twipsPerPixel;
-        EXPECT_TRUE(f.visible()) << twipsPerPixel;
-    }
 }
 
 // A menu the tray shows by itself (a StatusNotifier host's) reports the
@@ -199,7 +193,7 @@ TEST_F(TrayTest, theTraysOwnMenuHonoursTheBusyFlag)
         EXPECT_TRUE(f.tray.busy);
         f.TrayMenuChosen("mnuExit");
         f.TrayMenuChosen("mnuChange");
-        f.TrayNotified(NotifyIconData::kLeftDoubleClick);
+        f.TrayNotified(TrayService::Event::DoubleClick);
     };
     f.TrayMenuChosen("autob");
     EXPECT_EQ(h.messages.boxes.size(), 1u);
@@ -211,7 +205,7 @@ TEST_F(TrayTest, theTraysOwnMenuHonoursTheBusyFlag)
     h.messages.whileOpen = nullptr;
     h.windowSystem.whileMenuOpen = [&] { f.TrayMenuChosen("mnuChange"); };
     h.windowSystem.menuChoice = "";
-    f.TrayNotified(NotifyIconData::kRightButtonUp);
+    f.TrayNotified(TrayService::Event::ContextMenu);
     EXPECT_FALSE(f.visible());
     f.TrayMenuChosen("mnuExit");
     EXPECT_TRUE(f.unloaded());

@@ -501,7 +501,7 @@ TEST(Window, leavesTheTaskbarBehindATrayIconAndComesBack)
 
     SendMessageW(w.child("Command5"), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowVisible(w.window.handle()));
-    w.h.form.Form_MouseMove(0, 0, 515 * 15, 0);
+    w.h.form.TrayNotified(TrayService::Event::DoubleClick);
     EXPECT_TRUE(IsWindowVisible(w.window.handle()));
     EXPECT_TRUE(IsWindowEnabled(w.child("Command5")));
 }
@@ -563,7 +563,7 @@ TEST_P(ExitPaths, endTheProgramAndRemoveTheTrayIcon)
     EXPECT_TRUE(w.h.form.unloaded());
     EXPECT_FALSE(w.h.tray.icon.has_value());
     ASSERT_FALSE(w.h.tray.requests.empty());
-    EXPECT_EQ(w.h.tray.requests.back().code, TrayService::Delete);
+    EXPECT_EQ(w.h.tray.requests.back().kind, FakeTrayService::Hide);
     EXPECT_EQ(w.window.handle(), nullptr) << "the window is gone";
     EXPECT_TRUE(w.quitPosted()) << "and with it the message loop";
     EXPECT_TRUE(w.h.messages.boxes.empty());

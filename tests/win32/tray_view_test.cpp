@@ -1,10 +1,13 @@
-// The tray seen from inside the program: the menu as Win32 shows it, which
-// messages reach the model's tray handler, and the window's taskbar entry.
+// The tray seen from inside the program: the icon shown and hidden, the menu
+// as Win32 shows it, which messages reach the model's tray handler and as
+// which events, and the window's taskbar entry.
 
 #include "view_harness.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 
@@ -53,12 +56,12 @@ struct MenuReader {
             PostMessageW(menuWindow, WM_KEYDOWN, key, 1);
     }
 
-    static std::string open(Win32WindowSystem& windows, std::vector<UINT> keys)
+    static std::string open(Win32WindowSystem& windows, const Form1& form, std::vector<UINT> keys)
     {
         items.clear();
         answer = std::move(keys);
         SetTimer(nullptr, 0, 50, read);
-        return windows.popupMenu();
+        return windows.popupMenu(form.mnuPopUp.entries());
     }
 };
 
@@ -69,11 +72,11 @@ TEST(TrayMenu, showsEveryItemWithItsCaptionAndStateAndReturnsTheChoice)
     form.Form_Load();
     w.window.start();
     Win32WindowSystem windows;
-    windows.attach(w.window.handle(), &form.mnuPopUp);
+    windows.attach(w.window.handle());
     form.stops.setCaption("停止备份");
     form.upcc.setEnabled(false);
 
-    EXPECT_EQ(MenuReader::open(windows, {VK_UP, VK_RETURN}), "mnuExit");
+    EXPECT_EQ(MenuReader::open(windows, form, {VK_UP, VK_RETURN}), "mnuExit");
     EXPECT_EQ(MenuReader::items,
               (std::vector<ShownItem>{{"停止备份", true},
                                       {"显示窗口", true},
@@ -82,17 +85,66 @@ TEST(TrayMenu, showsEveryItemWithItsCaptionAndStateAndReturnsTheChoice)
                                       {"关于程序", true},
                                       {"退 出", true}}));
     // A grey item cannot be chosen; Escape chooses nothing.
-    EXPECT_EQ(MenuReader::open(windows, {VK_UP, VK_UP, VK_UP, VK_RETURN}), "");
-    EXPECT_EQ(MenuReader::open(windows, {VK_ESCAPE}), "");
+    EXPECT_EQ(MenuReader::open(windows, form, {VK_UP, VK_UP, VK_UP, VK_RETURN}), "");
+    EXPECT_EQ(MenuReader::open(windows, form, {VK_ESCAPE}), "");
     // Each opening shows the items as they are then.
     form.mnuChange.setCaption("隐藏托盘");
     form.upcc.setEnabled(true);
-    EXPECT_EQ(MenuReader::open(windows, {VK_UP, VK_UP, VK_UP, VK_RETURN}), "upcc");
+    EXPECT_EQ(MenuReader::open(windows, form, {VK_UP, VK_UP, VK_UP, VK_RETURN}), "upcc");
     ASSERT_EQ(MenuReader::items.size(), 6u);
     EXPECT_EQ(MenuReader::items[1], (ShownItem{"隐藏托盘", true}));
 }
 
-// Client pixels where the tray's codes would be read as a position: 515
+// Whether the notification area holds the window's icon: only a shown icon
+// can be modified.
+bool iconShown(HWND window)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = 1;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+TEST(TrayIcon, oneIconIsShownAndASecondRefusedUntilItIsHidden)
+{
+    ViewHarness w;
+    w.h.form.Form_Load();
+    w.window.start();
+    const HWND window = w.window.handle();
+    {
+        Win32TrayService tray;
+        EXPECT_FALSE(tray.show(Icon::Idle, "ondrel.cn'Ondrel")) << "no window, no icon";
+        tray.attach(window);
+        tray.hide(); // nothing to hide
+        EXPECT_TRUE(tray.show(Icon::Running, "ondrel.cn'Ondrel"));
+        EXPECT_TRUE(iconShown(window));
+        EXPECT_FALSE(tray.show(Icon::Idle, "ondrel.cn'Ondrel"));
+        EXPECT_TRUE(iconShown(window));
+        tray.hide();
+        EXPECT_FALSE(iconShown(window));
+        tray.hide();
+        // A tip longer than the shell's 63 characters, and one that is not
+        // UTF-8, still show the icon.
+        EXPECT_TRUE(
+            tray.show(Icon::Idle, std::string(40, 'x') + "备份备份备份备份备份备份备份备份备份备份备份备份备份"));
+        tray.hide();
+        EXPECT_TRUE(tray.show(Icon::None, "\xff\xfe"));
+        EXPECT_TRUE(iconShown(window));
+
+        // Explorer's restart forgets the icon; the service puts it back.
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
+        data.hWnd = window;
+        data.uID = 1;
+        ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+        tray.addAgain();
+        EXPECT_TRUE(iconShown(window));
+    }
+    EXPECT_FALSE(iconShown(window)) << "the icon goes with the service";
+}
+
+// Client pixels where the tray's codes were once read as a position: 515
 // (a double-click) and 517 (a right-button release), on the window's own
 // surface between "退出" and the option buttons.
 POINT atPixel(const ViewHarness& w, int x)
@@ -112,7 +164,7 @@ TEST(TrayCallback, theWindowsOwnMouseMovementNeverReachesTheTrayHandler)
         SendMessageW(w.window.handle(), WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     }
     w.drainMessages();
-    EXPECT_EQ(form.tray.lastMessage, 0);
+    EXPECT_EQ(form.tray.lastEvent, std::nullopt);
     EXPECT_EQ(w.h.windowSystem.menusShown, 0);
     EXPECT_EQ(form.mnuChange.caption(), "显示窗口") << "a double-click's handler ran";
 }
@@ -120,14 +172,18 @@ TEST(TrayCallback, theWindowsOwnMouseMovementNeverReachesTheTrayHandler)
 struct Callback {
     const char* name;
     UINT mouseMessage;
+    std::optional<TrayService::Event> event;
     int menus;
     bool shown;
 };
 
 const Callback kCallbacks[] = {
-    {"MouseMove", WM_MOUSEMOVE, 0, false}, {"LeftDown", WM_LBUTTONDOWN, 0, false},
-    {"LeftUp", WM_LBUTTONUP, 0, false},    {"RightDown", WM_RBUTTONDOWN, 0, false},
-    {"RightUp", WM_RBUTTONUP, 1, false},   {"LeftDoubleClick", WM_LBUTTONDBLCLK, 0, true},
+    {"MouseMove", WM_MOUSEMOVE, std::nullopt, 0, false},
+    {"LeftDown", WM_LBUTTONDOWN, std::nullopt, 0, false},
+    {"LeftUp", WM_LBUTTONUP, std::nullopt, 0, false},
+    {"RightDown", WM_RBUTTONDOWN, std::nullopt, 0, false},
+    {"RightUp", WM_RBUTTONUP, TrayService::Event::ContextMenu, 1, false},
+    {"LeftDoubleClick", WM_LBUTTONDBLCLK, TrayService::Event::DoubleClick, 0, true},
 };
 
 void PrintTo(const Callback& c, std::ostream* out)
@@ -137,9 +193,9 @@ void PrintTo(const Callback& c, std::ostream* out)
 
 class TrayCallbacks : public ::testing::TestWithParam<Callback> {};
 
-// The icon's private message carries the mouse message in lParam; the
-// handler reads it back in pixels at whatever dpi the window has.
-TEST_P(TrayCallbacks, reachTheTrayHandlerWithTheirMouseMessage)
+// The icon's private message carries the mouse message in lParam; only a
+// double-click and the right button's release mean something to the model.
+TEST_P(TrayCallbacks, reachTheTrayHandlerAsWhatTheyMean)
 {
     ViewHarness w;
     Form1& form = w.h.form;
@@ -149,7 +205,7 @@ TEST_P(TrayCallbacks, reachTheTrayHandlerWithTheirMouseMessage)
     ASSERT_FALSE(IsWindowVisible(w.window.handle()));
 
     SendMessageW(w.window.handle(), Win32TrayService::kCallbackMessage, 1, GetParam().mouseMessage);
-    EXPECT_EQ(form.tray.lastMessage, static_cast<std::int32_t>(GetParam().mouseMessage));
+    EXPECT_EQ(form.tray.lastEvent, GetParam().event);
     EXPECT_EQ(w.h.windowSystem.menusShown, GetParam().menus);
     EXPECT_EQ(IsWindowVisible(w.window.handle()) != FALSE, GetParam().shown);
 }
@@ -193,7 +249,7 @@ TEST(TaskbarEntry, goesWithoutChangingTheClientArea)
     EXPECT_LT(toolFrame.bottom - toolFrame.top, frame.bottom - frame.top) << "the caption did not change";
 
     SendMessageW(w.child("Command5"), BM_CLICK, 0, 0);
-    w.h.form.Form_MouseMove(0, 0, 515 * 15, 0);
+    w.h.form.TrayNotified(TrayService::Event::DoubleClick);
     ASSERT_TRUE(IsWindowVisible(w.window.handle()));
     EXPECT_EQ(w.clientSize(), before);
 }

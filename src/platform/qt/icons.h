@@ -2,7 +2,7 @@
 
 #include <QIcon>
 
-#include "app/picture.h"
+#include "platform/icon.h"
 
 // The program's light bulbs, 32 × 32 and 16 × 16: white while idle, lit
 // yellow while running. No icon gives an empty QIcon.

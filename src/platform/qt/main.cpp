@@ -47,7 +47,7 @@ int main(int argc, char* argv[])
     IconvTextEncoding encoding;
     QtShell shell;
     QtFolderPicker folderPicker;
-    QtTrayService tray(encoding);
+    QtTrayService tray;
     QtUrlOpener urlOpener;
     QtWindowSystem windowSystem;
     OdbcDataAccess dataAccess;
@@ -61,9 +61,8 @@ int main(int argc, char* argv[])
     MainWindow window(form);
     messageBox.setOwner(&window);
     folderPicker.setOwner(&window);
-    windowSystem.attach(&window, &form.mnuPopUp);
-    tray.setMessageHandler([&window](int code) { window.relayTrayMessage(code); });
-    tray.setMenu(form.mnuPopUp, [&window](const std::string& item) { window.relayTrayMenuChoice(item); });
+    windowSystem.attach(&window);
+    window.attachTray(tray);
     TickDriver ticks(form.Timer1, [&form] { form.Timer1_Timer(); });
 
     window.start();

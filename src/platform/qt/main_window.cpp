@@ -20,6 +20,7 @@
 #include "platform/qt/guard.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/password_style.h"
+#include "platform/qt/qt_tray_service.h"
 #include "platform/qt/stale_input_filter.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/view_fonts.h"
@@ -403,9 +404,24 @@ void MainWindow::followFrame()
     centreOnScreen();
 }
 
-void MainWindow::relayTrayMessage(int code)
+void MainWindow::attachTray(QtTrayService& tray)
 {
-    runGuarded("tray message", [&] { m_form.TrayNotified(code); });
+    tray.setEventHandler([this](TrayService::Event event) { relayTrayEvent(event); });
+    tray.setMenuHandler([this](const std::string& item) { relayTrayMenuChoice(item); });
+    tray.setMenu(m_form.mnuPopUp.entries());
+    const QPointer<QtTrayService> shown(&tray);
+    for (MenuItem* item : m_form.mnuPopUp.items()) {
+        // The model outlives its own signals; the tray may go first.
+        item->changed.connect([shown, &form = m_form] {
+            if (shown)
+                shown->setMenu(form.mnuPopUp.entries());
+        });
+    }
+}
+
+void MainWindow::relayTrayEvent(TrayService::Event event)
+{
+    runGuarded("tray message", [&] { m_form.TrayNotified(event); });
 }
 
 void MainWindow::relayTrayMenuChoice(const std::string& item)

@@ -8,11 +8,13 @@
 #include <utility>
 
 #include "app/picture.h"
+#include "platform/tray_service.h"
 
 class Control;
 class ComboBox;
 class Form1;
 class QComboBox;
+class QtTrayService;
 
 // The window on the screen. It renders the model's controls and window
 // state, turns the operator's input into the model's events, and ends the
@@ -27,9 +29,11 @@ public:
     // of the focus order the keyboard focus.
     void start();
 
-    // A mouse event of the tray icon, as the shell's message code; it reaches
-    // the window's handler the way the shell's callback would deliver it.
-    void relayTrayMessage(int code);
+    // Relays the tray's events and its host's menu choices to the window,
+    // and keeps the menu the tray's host shows the same as the tray menu.
+    void attachTray(QtTrayService& tray);
+    // An event of the tray icon.
+    void relayTrayEvent(TrayService::Event event);
     // An item chosen from the menu a StatusNotifier host shows for the icon.
     void relayTrayMenuChoice(const std::string& item);
 

@@ -2,15 +2,10 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QtWidgets/private/qsystemtrayicon_p.h>
-#include <algorithm>
 
-#include "app/menu.h"
-#include "app/picture.h"
 #include "platform/qt/icons.h"
-#include "platform/text_encoding.h"
 
 namespace {
 
@@ -31,7 +26,7 @@ __attribute__((no_sanitize("vptr"))) bool hasStatusNotifierItem(QSystemTrayIcon&
 
 } // namespace
 
-QtTrayService::QtTrayService(const TextEncoding& encoding) : m_encoding(encoding)
+QtTrayService::QtTrayService()
 {
     m_trayWatch.setInterval(kTrayWatchMs);
     connect(&m_trayWatch, &QTimer::timeout, this, [this] { showWhenTrayAppears(); });
@@ -44,39 +39,36 @@ bool QtTrayService::isAvailable() const
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-QString QtTrayService::tipOf(const NotifyIconData& record) const
+QSystemTrayIcon* QtTrayService::icon() const
 {
-    const auto end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
-    return QString::fromStdString(m_encoding.gbkToUtf8(std::string(record.szTip.begin(), end)));
+    return m_shown ? m_shown->icon.get() : nullptr;
 }
 
-QSystemTrayIcon* QtTrayService::icon(std::uint32_t window, std::uint32_t id) const
+bool QtTrayService::shownByStatusNotifierHost() const
 {
-    const auto found = m_icons.find({window, id});
-    return found == m_icons.end() ? nullptr : found->second.icon.get();
+    return hostMenu() != nullptr;
 }
 
-bool QtTrayService::shownByStatusNotifierHost(std::uint32_t window, std::uint32_t id) const
+QMenu* QtTrayService::hostMenu() const
 {
-    return hostMenu(window, id) != nullptr;
+    return m_shown ? m_shown->menu.get() : nullptr;
 }
 
-QMenu* QtTrayService::hostMenu(std::uint32_t window, std::uint32_t id) const
+void QtTrayService::setMenu(std::vector<MenuEntry> entries)
 {
-    const auto found = m_icons.find({window, id});
-    return found == m_icons.end() ? nullptr : found->second.menu.get();
-}
-
-void QtTrayService::setMenu(const Menu& menu, std::function<void(const std::string& item)> chosen)
-{
-    m_menu = &menu;
-    m_chosen = std::move(chosen);
-    QPointer<QtTrayService> self(this);
-    for (MenuItem* item : menu.items()) {
-        item->changed.connect([self, item] {
-            if (self)
-                self->follow(*item);
-        });
+    m_entries = std::move(entries);
+    // The menu shown keeps its actions; they follow their items by name.
+    QMenu* shown = hostMenu();
+    if (!shown)
+        return;
+    for (QAction* action : shown->actions()) {
+        const std::string name = action->data().toString().toStdString();
+        for (const MenuEntry& entry : m_entries) {
+            if (entry.name != name || entry.isSeparator())
+                continue;
+            action->setText(QString::fromStdString(entry.caption));
+            action->setEnabled(entry.enabled);
+        }
     }
 }
 
@@ -85,16 +77,14 @@ void QtTrayService::setMenu(const Menu& menu, std::function<void(const std::stri
 std::unique_ptr<QMenu> QtTrayService::buildHostMenu()
 {
     auto menu = std::make_unique<QMenu>();
-    if (!m_menu)
-        return menu;
-    for (const MenuItem* item : m_menu->items()) {
-        if (item->isSeparator()) {
+    for (const MenuEntry& entry : m_entries) {
+        if (entry.isSeparator()) {
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromStdString(item->caption()));
-        action->setEnabled(item->enabled());
-        const std::string name = item->name();
+        QAction* action = menu->addAction(QString::fromStdString(entry.caption));
+        action->setEnabled(entry.enabled);
+        const std::string name = entry.name;
         action->setData(QString::fromStdString(name));
         connect(action, &QAction::triggered, this, [this, name] {
             // The host waits for the answer to its request; the handler may
@@ -108,63 +98,39 @@ std::unique_ptr<QMenu> QtTrayService::buildHostMenu()
     return menu;
 }
 
-void QtTrayService::follow(const MenuItem& item)
+void QtTrayService::hide()
 {
-    const QString name = QString::fromStdString(item.name());
-    for (auto& [key, shown] : m_icons) {
-        if (!shown.menu)
-            continue;
-        for (QAction* action : shown.menu->actions()) {
-            if (action->data().toString() != name)
-                continue;
-            action->setText(QString::fromStdString(item.caption()));
-            action->setEnabled(item.enabled());
-        }
-    }
+    m_shown.reset();
+    m_trayWatch.stop();
 }
 
-bool QtTrayService::notify(int request, const NotifyIconData& record)
+bool QtTrayService::show(Icon picture, const std::string& tip)
 {
-    const Key key{record.hWnd, record.uID};
-    if (request == Delete) {
-        const bool removed = m_icons.erase(key) > 0;
-        if (m_icons.empty())
-            m_trayWatch.stop();
-        return removed;
-    }
-    if (request != Add || m_icons.count(key) > 0)
+    if (m_shown)
         return false;
 
     Shown shown;
     shown.icon = std::make_unique<QSystemTrayIcon>();
     QSystemTrayIcon* icon = shown.icon.get();
     const bool statusNotifier = hasStatusNotifierItem(*icon);
-    // The record's icon handle is the window's picture at the time of the add.
-    const Icon picture =
-        (record.uFlags & NotifyIconData::kIconValid) != 0 ? static_cast<Icon>(record.hIcon) : Icon::None;
     const QIcon image = Icons::forPicture(picture);
     icon->setIcon(image.isNull() ? Icons::forPicture(Icon::Idle) : image);
-    if ((record.uFlags & NotifyIconData::kTipValid) != 0)
-        icon->setToolTip(tipOf(record));
-    if ((record.uFlags & NotifyIconData::kMessageValid) != 0) {
-        connect(icon, &QSystemTrayIcon::activated, this,
-                [this, statusNotifier](QSystemTrayIcon::ActivationReason reason) {
-                    if (statusNotifier) {
-                        // The host's activation (Qt's Trigger) is what the
-                        // double-click is elsewhere; the host shows the menu
-                        // itself, so its context request opens no second one.
-                        if (reason == QSystemTrayIcon::Trigger)
-                            relay(NotifyIconData::kLeftDoubleClick);
-                        return;
-                    }
-                    // Only these two reach the window; a single click or a
-                    // middle click means nothing to it.
-                    if (reason == QSystemTrayIcon::DoubleClick)
-                        relay(NotifyIconData::kLeftDoubleClick);
-                    else if (reason == QSystemTrayIcon::Context)
-                        relay(NotifyIconData::kRightButtonUp);
-                });
-    }
+    icon->setToolTip(QString::fromStdString(tip));
+    connect(icon, &QSystemTrayIcon::activated, this, [this, statusNotifier](QSystemTrayIcon::ActivationReason reason) {
+        if (statusNotifier) {
+            // The host reports its activation (Qt's Trigger) and shows the
+            // menu itself, so its context request opens no second one.
+            if (reason == QSystemTrayIcon::Trigger)
+                relay(Event::Activate);
+            return;
+        }
+        // Only these two reach the window; a single click or a middle
+        // click means nothing to it.
+        if (reason == QSystemTrayIcon::DoubleClick)
+            relay(Event::DoubleClick);
+        else if (reason == QSystemTrayIcon::Context)
+            relay(Event::ContextMenu);
+    });
     // An XEmbed icon pops up a context menu of its own on a right press:
     // there the window's menu opens on the release instead.
     if (statusNotifier) {
@@ -176,17 +142,17 @@ bool QtTrayService::notify(int request, const NotifyIconData& record)
     if (!isAvailable() && QGuiApplication::platformName() != QLatin1String("xcb"))
         m_trayWatch.start();
     icon->show();
-    m_icons.emplace(key, std::move(shown));
+    m_shown.emplace(std::move(shown));
     return true;
 }
 
-void QtTrayService::relay(int code)
+void QtTrayService::relay(Event event)
 {
-    // The window's handler may open the tray menu or delete this very icon:
+    // The window's handler may open the tray menu or hide this very icon:
     // it runs once the tray's own event handling has returned.
-    QTimer::singleShot(0, this, [this, code] {
+    QTimer::singleShot(0, this, [this, event] {
         if (m_handler)
-            m_handler(code);
+            m_handler(event);
     });
 }
 
@@ -195,13 +161,13 @@ void QtTrayService::showWhenTrayAppears()
     if (!isAvailable())
         return;
     m_trayWatch.stop();
-    for (auto& [key, shown] : m_icons) {
-        // Qt's X11 tray follows a new notification area by itself, and the
-        // icon then has a place in it; elsewhere showing the icon again
-        // makes Qt look for the new tray.
-        if (!shown.icon->geometry().isEmpty())
-            continue;
-        shown.icon->hide();
-        shown.icon->show();
-    }
+    if (!m_shown)
+        return;
+    // Qt's X11 tray follows a new notification area by itself, and the icon
+    // then has a place in it; elsewhere showing the icon again makes Qt look
+    // for the new tray.
+    if (!m_shown->icon->geometry().isEmpty())
+        return;
+    m_shown->icon->hide();
+    m_shown->icon->show();
 }

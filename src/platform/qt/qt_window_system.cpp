@@ -6,13 +6,11 @@
 #include <QMenu>
 #include <QScreen>
 
-#include "app/menu.h"
 #include "platform/qt/twips.h"
 
-void QtWindowSystem::attach(QWidget* window, const Menu* trayMenu)
+void QtWindowSystem::attach(QWidget* window)
 {
     m_window = window;
-    m_menu = trayMenu;
 }
 
 QSize QtWindowSystem::screenSize() const
@@ -49,19 +47,19 @@ float QtWindowSystem::windowHeightTwips() const
     return m_window ? static_cast<float>(m_window->frameGeometry().height()) * twipsPerPixelX() : 0.0f;
 }
 
-std::string QtWindowSystem::popupMenu()
+std::string QtWindowSystem::popupMenu(const std::vector<MenuEntry>& items)
 {
-    if (!m_menu)
+    if (items.empty())
         return {};
     QMenu menu;
-    for (const MenuItem* item : m_menu->items()) {
-        if (item->isSeparator()) {
+    for (const MenuEntry& item : items) {
+        if (item.isSeparator()) {
             menu.addSeparator();
             continue;
         }
-        QAction* action = menu.addAction(QString::fromStdString(item->caption()));
-        action->setData(QString::fromStdString(item->name()));
-        action->setEnabled(item->enabled());
+        QAction* action = menu.addAction(QString::fromStdString(item.caption));
+        action->setData(QString::fromStdString(item.name));
+        action->setEnabled(item.enabled);
     }
     const QAction* chosen = menu.exec(QCursor::pos());
     return chosen ? chosen->data().toString().toStdString() : std::string();

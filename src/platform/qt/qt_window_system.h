@@ -5,13 +5,11 @@
 
 #include "platform/window_system.h"
 
-class Menu;
-
 // The screen, the window's outer size and the tray menu.
 class QtWindowSystem final : public WindowSystem {
 public:
-    // The window measured and the menu shown; both outlive this object's use.
-    void attach(QWidget* window, const Menu* trayMenu);
+    // The window measured.
+    void attach(QWidget* window);
 
     float screenWidthTwips() const override;
     float screenHeightTwips() const override;
@@ -19,11 +17,10 @@ public:
     float windowHeightTwips() const override;
     float twipsPerPixelX() const override;
 
-    std::string popupMenu() override;
+    std::string popupMenu(const std::vector<MenuEntry>& items) override;
 
 private:
     QSize screenSize() const;
 
     QPointer<QWidget> m_window;
-    const Menu* m_menu = nullptr;
 };

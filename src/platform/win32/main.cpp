@@ -35,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     Win32TextEncoding encoding;
     Win32Shell shell;
     Win32FolderPicker folderPicker;
-    Win32TrayService tray(encoding);
+    Win32TrayService tray;
     Win32UrlOpener urlOpener;
     Win32WindowSystem windowSystem;
     OdbcDataAccess dataAccess;
@@ -50,7 +50,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if (!window.handle())
         return 1;
     messageBox.setOwner(window.handle());
-    windowSystem.attach(window.handle(), &form.mnuPopUp);
+    windowSystem.attach(window.handle());
     tray.attach(window.handle());
     window.onTaskbarCreated([&tray] { tray.addAgain(); });
     Win32::TickDriver ticks(form.Timer1, [&form] { form.Timer1_Timer(); });

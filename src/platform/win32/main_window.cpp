@@ -601,12 +601,12 @@ void MainWindow::onCommand(int id, int code)
 }
 
 // The notification icon's mouse events, and nothing else, reach the model
-// as the tray's mouse-move callback; the window's own mouse movement never
-// does (at 144 dpi the window is wider than 517 pixels, a right-button
-// release's code).
-void MainWindow::onTrayEvent(LPARAM event)
+// as tray events; the window's own mouse movement never does.
+void MainWindow::onTrayEvent(LPARAM report)
 {
-    runGuarded("tray", [&] { m_form.TrayNotified(static_cast<int>(LOWORD(event))); });
+    const std::optional<TrayService::Event> event = Win32TrayService::eventOf(report);
+    if (event)
+        runGuarded("tray", [&] { m_form.TrayNotified(*event); });
 }
 
 void MainWindow::onSize(WPARAM kind)

@@ -72,7 +72,7 @@ private:
     void applyVisibility();
 
     void onCommand(int id, int code);
-    void onTrayEvent(LPARAM event);
+    void onTrayEvent(LPARAM report);
     void onSize(WPARAM kind);
     void onDpiChanged(UINT dpi, const RECT& suggested);
     bool onDrawItem(const DRAWITEMSTRUCT& item);

@@ -6,15 +6,14 @@
 #include <iterator>
 #include <shellapi.h>
 #include <stdexcept>
-#include <string>
 
-#include "app/picture.h"
-#include "platform/text_encoding.h"
 #include "platform/win32/resources/resource_ids.h"
 #include "platform/win32/wide_text.h"
-#include "tray/tray.h"
 
 namespace {
+
+// The window has one icon.
+constexpr UINT kIconId = 1;
 
 // The picture's icon at the notification area's size for the window's dpi.
 HICON loadIcon(Icon picture, HWND window)
@@ -32,13 +31,7 @@ Win32TrayService::~Win32TrayService()
 {
     // An icon left behind stays in the notification area until the mouse
     // passes over it.
-    for (auto& [id, shown] : m_shown) {
-        NOTIFYICONDATAW data{};
-        data.cbSize = sizeof data;
-        data.hWnd = windowOf(shown.record);
-        data.uID = id;
-        ::Shell_NotifyIconW(NIM_DELETE, &data);
-    }
+    hide();
 }
 
 bool Win32TrayService::isAvailable() const
@@ -52,67 +45,67 @@ UINT Win32TrayService::taskbarCreatedMessage()
     return message;
 }
 
-HWND Win32TrayService::windowOf(const NotifyIconData& record) const
+std::optional<TrayService::Event> Win32TrayService::eventOf(LPARAM report)
 {
-    return record.hWnd == Tray::kWindowHandle ? m_window : nullptr;
+    switch (LOWORD(report)) {
+    case WM_LBUTTONDBLCLK:
+        return Event::DoubleClick;
+    case WM_RBUTTONUP:
+        return Event::ContextMenu;
+    default:
+        return std::nullopt;
+    }
 }
 
-bool Win32TrayService::notify(int request, const NotifyIconData& record)
+bool Win32TrayService::show(Icon icon, const std::string& tip)
 {
-    if (!windowOf(record))
+    if (!m_window || m_shown)
         return false;
-    if (request == Delete) {
-        NOTIFYICONDATAW data{};
-        data.cbSize = sizeof data;
-        data.hWnd = windowOf(record);
-        data.uID = record.uID;
-        const bool removed = ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
-        m_shown.erase(record.uID);
-        return removed;
+    std::wstring wideTip;
+    try {
+        wideTip = Wide::fromUtf8(tip);
+    } catch (const std::invalid_argument&) {
+        // A tip that is not UTF-8 is left out rather than shown altered.
+        wideTip.clear();
     }
-    if (request != Add || m_shown.count(record.uID) > 0)
+    // The shell's tip holds 63 characters and its NUL.
+    wideTip.resize(std::min(wideTip.size(), std::size(NOTIFYICONDATAW{}.szTip) - 1));
+    Shown shown{icon == Icon::None ? Icon::Idle : icon, std::move(wideTip), {}};
+    if (!add(shown))
         return false;
-    Shown shown{record, {}};
-    if (!add(record, shown))
-        return false;
-    m_shown.emplace(record.uID, std::move(shown));
+    m_shown.emplace(std::move(shown));
     return true;
 }
 
-bool Win32TrayService::add(const NotifyIconData& record, Shown& shown)
+void Win32TrayService::hide()
+{
+    if (!m_window || !m_shown)
+        return;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = m_window;
+    data.uID = kIconId;
+    ::Shell_NotifyIconW(NIM_DELETE, &data);
+    m_shown.reset();
+}
+
+bool Win32TrayService::add(Shown& shown)
 {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
-    data.hWnd = windowOf(record);
-    data.uID = record.uID;
-    if (record.uFlags & NotifyIconData::kMessageValid) {
-        data.uFlags |= NIF_MESSAGE;
-        // The window's own mouse movement must never pass for the icon's.
-        data.uCallbackMessage = kCallbackMessage;
-    }
-    if (record.uFlags & NotifyIconData::kIconValid) {
-        const auto picture = static_cast<Icon>(record.hIcon);
-        shown.icon.reset(loadIcon(picture == Icon::None ? Icon::Idle : picture, data.hWnd));
-        data.uFlags |= NIF_ICON;
-        data.hIcon = shown.icon.get();
-    }
-    if (record.uFlags & NotifyIconData::kTipValid) {
-        const auto end = std::find(record.szTip.begin(), record.szTip.end(), '\0');
-        std::wstring tip;
-        try {
-            tip = Wide::fromUtf8(m_encoding.gbkToUtf8(std::string(record.szTip.begin(), end)));
-        } catch (const std::invalid_argument&) {
-            tip.clear();
-        }
-        tip.resize(std::min(tip.size(), std::size(data.szTip) - 1));
-        std::copy(tip.begin(), tip.end(), data.szTip);
-        data.uFlags |= NIF_TIP;
-    }
+    data.hWnd = m_window;
+    data.uID = kIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // The window's own mouse movement must never pass for the icon's.
+    data.uCallbackMessage = kCallbackMessage;
+    shown.icon.reset(loadIcon(shown.picture, m_window));
+    data.hIcon = shown.icon.get();
+    std::copy(shown.tip.begin(), shown.tip.end(), data.szTip);
     return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
 void Win32TrayService::addAgain()
 {
-    for (auto& [id, shown] : m_shown)
-        add(shown.record, shown);
+    if (m_shown)
+        add(*m_shown);
 }

@@ -1,6 +1,5 @@
 #include "platform/win32/win32_window_system.h"
 
-#include "app/menu.h"
 #include "platform/win32/twips.h"
 #include "platform/win32/wide_text.h"
 
@@ -53,23 +52,22 @@ float Win32WindowSystem::windowHeightTwips() const
     return static_cast<float>(r.bottom - r.top) * twipsPerPixelX();
 }
 
-std::string Win32WindowSystem::popupMenu()
+std::string Win32WindowSystem::popupMenu(const std::vector<MenuEntry>& items)
 {
-    if (!m_window || !m_menu)
+    if (!m_window || items.empty())
         return {};
     const HMENU menu = ::CreatePopupMenu();
     if (!menu)
         return {};
     // Item identifiers count from 1: TrackPopupMenu returns 0 for no choice.
-    const std::vector<MenuItem*>& items = m_menu->items();
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const MenuItem& item = *items[i];
+        const MenuEntry& item = items[i];
         if (item.isSeparator()) {
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        const UINT flags = MF_STRING | (item.enabled() ? MF_ENABLED : MF_GRAYED);
-        ::AppendMenuW(menu, flags, i + 1, Wide::fromUtf8(item.caption()).c_str());
+        const UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED);
+        ::AppendMenuW(menu, flags, i + 1, Wide::fromUtf8(item.caption).c_str());
     }
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -84,5 +82,5 @@ std::string Win32WindowSystem::popupMenu()
     ::DestroyMenu(menu);
     if (chosen == 0 || chosen > items.size())
         return {};
-    return items[chosen - 1]->name();
+    return items[chosen - 1].name;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/picture.h"
+#include "platform/icon.h"
 #include "platform/win32/owned_handle.h"
 
 namespace Win32 {
