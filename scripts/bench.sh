@@ -102,7 +102,7 @@ if $smoke; then
 else
   schedule_sizes=()
   wine_sizes=(60 15)
-  replace_sizes=(1000 3)
+  replace_sizes=(1000 5)
 fi
 
 started=$SECONDS
