@@ -8,7 +8,8 @@
 # (scripts/wine-road.sh), with a stand-in of its own that serves DATABASES
 # databases of 16KB and Wine's drive Z: (this machine's root).
 #   bench/wine_replace_bench.sh BUILD_WINDOWS SQLSTANDIN [DATABASES] [ROUNDS]
-# (defaults 1000 databases, 5 rounds: about two and a half minutes). The road is brought up for the run
+# (defaults 1000 databases, 5 rounds: 80 s on a quiet machine, under three
+# minutes on a busy one). The road is brought up for the run
 # and taken down after it: not while the Windows tests of the same build run.
 set -Eeuo pipefail
 trap 'status=$?; [ "$BASH_SUBSHELL" -gt 0 ] || echo "wine_replace_bench: stopped at line $LINENO: $BASH_COMMAND (status $status)" >&2' ERR
