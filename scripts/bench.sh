@@ -56,6 +56,12 @@ windows|1|median| [0-9]+ ms, best [0-9]+ ms, worst [0-9]+ ms; slots without a st
 windows|1|CPU time over| [0-9]+ s: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
 windows|1|private memory (resident, smaps Private_Clean + Private_Dirty):| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
 windows|1|size of ondrel.exe:| [0-9]+ kB; of the zip: [0-9]+ kB
+windows-replace|1|Windows replacing run under Wine, per database| [(][0-9]+ databases of [0-9]+KB, median of [0-9]+ rounds?[)]: [0-9.]+x wall, [0-9.]+x CPU$
+windows-replace|1|Replacing run (each old NAME.bak set aside, then binned through SHFileOperationW) against the minimal loop:|
+windows-replace|1|Run into an empty folder against the minimal loop:|
+windows-replace|2|wall| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
+windows-replace|2|client CPU| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
+windows-replace|2|client and wineserver CPU| +[0-9.]+ ms vs +[0-9.]+ ms per database: ratio median [0-9.]+ \(rounds [0-9.]+ \.\. [0-9.]+\)$
 EOF
 }
 
@@ -69,7 +75,7 @@ cmake --build build -j"$(nproc)" --target ondrel sqlstandin schedule_benchmark b
 # The Windows edition and its side of the Wine benchmark (a first build
 # of build-windows/ builds all of it, tests included).
 if [ -f build-windows/CMakeCache.txt ]; then
-  cmake --build build-windows -j"$(nproc)" --target ondrel bare_window wine_bench wine_road_keeper dist_zip wineprefix
+  cmake --build build-windows -j"$(nproc)" --target ondrel bare_window wine_bench replace_bench wine_road_keeper dist_zip wineprefix
 else
   scripts/build-windows.sh
 fi
@@ -100,9 +106,11 @@ if $smoke; then
   export FOOTPRINT_LAUNCHES=1 FOOTPRINT_CPU_SECONDS=1 FOOTPRINT_TRACE_SECONDS=2
   soak=1
   wine_sizes=(2 1)   # seconds idle, slots
+  replace_sizes=(5 1)   # databases, rounds
 else
   schedule_sizes=()
   wine_sizes=(60 15)
+  replace_sizes=(1000 5)
 fi
 
 started=$SECONDS
@@ -115,6 +123,9 @@ run footprint bench/footprint.sh build "$soak"
 echo
 echo "== The Windows edition under Wine"
 run windows bench/wine_bench.sh build-windows build/sqlstandin "${wine_sizes[@]}"
+echo
+echo "== The Windows edition's replacing run under Wine"
+run windows-replace bench/wine_replace_bench.sh build-windows build/sqlstandin "${replace_sizes[@]}"
 echo "== Load afterwards: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Every figure of every benchmark, by its label.
