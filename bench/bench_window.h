@@ -3,16 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "fakes/fake_executable_info.h"
-#include "fakes/fake_folder_picker.h"
-#include "fakes/fake_tray_service.h"
-#include "fakes/fake_url_opener.h"
-#include "fakes/fake_window_system.h"
-#include "fakes/recording_message_box.h"
+#include "fakes/form_harness.h"
 #include "platform/odbc/odbc_data_access.h"
-#include "platform/posix/iconv_text_encoding.h"
-#include "platform/posix/posix_file_io.h"
 #include "platform/qt/qt_shell.h"
 
 // The window as the desktop program builds it, with the real clock handed
@@ -20,9 +12,8 @@
 // person would look or click (boxes, tray, dialogs).
 class BenchWindow final {
 public:
-    BenchWindow(Clock& clock, OdbcDataAccess& odbc, const std::string& folder)
-        : executable(folder, "ondrel")
-        , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, odbc})
+    BenchWindow(Clock& clock, OdbcDataAccess& odbc)
+        : harness(FormHarness::Seams{.clock = &clock, .shell = &shell, .dataAccess = &odbc})
     {
         form.Form_Load();
     }
@@ -41,14 +32,8 @@ public:
             slot->setText("");
     }
 
-    RecordingMessageBox messages;
-    FakeExecutableInfo executable;
-    PosixFileIo files;
-    IconvTextEncoding encoding;
     QtShell shell;
-    FakeFolderPicker folderPicker;
-    FakeTrayService tray;
-    FakeUrlOpener urls;
-    FakeWindowSystem windowSystem;
-    Form1 form;
+    FormHarness harness;
+    Form1& form = harness.form;
+    RecordingMessageBox& messages = harness.messages;
 };

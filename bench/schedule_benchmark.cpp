@@ -150,7 +150,7 @@ void slotDelay(const Options& options, const fs::path& work)
     StandinServer server = standin({"sales", "crm"}, "1MB");
     SystemClock clock;
     OdbcDataAccess odbc;
-    BenchWindow window(clock, odbc, work.string());
+    BenchWindow window(clock, odbc);
     window.job(server.serverField(), kPassword, {"sales", "crm"}, (work / "slots").string() + "/");
 
     SlotDelayRun run(window, options.slots, 2);
@@ -319,7 +319,7 @@ void perDatabaseCost(int databases, int rounds, const std::string& size, const f
     StandinServer server = standin(names, size);
     FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
     OdbcDataAccess odbc;
-    BenchWindow window(clock, odbc, work.string());
+    BenchWindow window(clock, odbc);
     window.job(server.serverField(), kPassword, names, work.string() + "/");
     window.form.Text8.setText("12:00:00");
     MinimalOdbcLoop minimal(driverConnectionString(window.form));
@@ -359,7 +359,7 @@ void trashGrowth(int databases, int runs, const std::string& size, const fs::pat
     StandinServer server = standin(names, size);
     FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
     OdbcDataAccess odbc;
-    BenchWindow window(clock, odbc, work.string());
+    BenchWindow window(clock, odbc);
     window.job(server.serverField(), kPassword, names, (work / "ours").string() + "/");
     window.form.Text8.setText("12:00:00");
     MinimalOdbcLoop minimal(driverConnectionString(window.form));

@@ -18,19 +18,8 @@
 #include <QScreen>
 #include <memory>
 
-#include "app/form1.h"
 #include "desktop_session.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_data_access.h"
-#include "fakes/fake_executable_info.h"
-#include "fakes/fake_folder_picker.h"
-#include "fakes/fake_url_opener.h"
-#include "fakes/fake_window_system.h"
-#include "fakes/recording_message_box.h"
-#include "fakes/temp_folder.h"
-#include "fakes/test_shell.h"
-#include "platform/posix/iconv_text_encoding.h"
-#include "platform/posix/posix_file_io.h"
+#include "fakes/form_harness.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_tray_service.h"
@@ -236,9 +225,6 @@ int yellowPixelsOnTheHostsBar()
 // The window with the Qt tray; the other seams are test doubles.
 struct SniWindow {
     SniWindow()
-        : shell(temp.path() / "trash")
-        , executable(temp.path().string(), "ondrel")
-        , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, db})
     {
         form.Form_Load();
         window = std::make_unique<MainWindow>(form);
@@ -246,19 +232,13 @@ struct SniWindow {
         window->start();
     }
 
-    TempFolder temp;
-    FakeClock clock;
-    RecordingMessageBox messages;
-    TestShell shell;
-    FakeExecutableInfo executable;
-    FakeFolderPicker folderPicker;
-    PosixFileIo files;
-    IconvTextEncoding encoding;
     QtTrayService tray;
-    FakeUrlOpener urls;
-    FakeWindowSystem windowSystem;
-    FakeDataAccess db;
-    Form1 form;
+    FormHarness h{FormHarness::Seams{.tray = &tray}};
+    Form1& form = h.form;
+    RecordingMessageBox& messages = h.messages;
+    FakeUrlOpener& urls = h.urls;
+    FakeWindowSystem& windowSystem = h.windowSystem;
+    FakeDataAccess& db = h.fakeDb;
     std::unique_ptr<MainWindow> window;
 };
 

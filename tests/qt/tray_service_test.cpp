@@ -7,18 +7,7 @@
 #include <QTest>
 #include <memory>
 
-#include "app/form1.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_data_access.h"
-#include "fakes/fake_executable_info.h"
-#include "fakes/fake_folder_picker.h"
-#include "fakes/fake_url_opener.h"
-#include "fakes/fake_window_system.h"
-#include "fakes/recording_message_box.h"
-#include "fakes/temp_folder.h"
-#include "fakes/test_shell.h"
-#include "platform/posix/iconv_text_encoding.h"
-#include "platform/posix/posix_file_io.h"
+#include "fakes/form_harness.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_tray_service.h"
@@ -61,9 +50,6 @@ TEST(QtTray, anIconWithoutAPictureShowsTheIdleOne)
 // A window whose tray is the Qt one; the other seams are test doubles.
 struct TrayWindow {
     TrayWindow()
-        : shell(temp.path() / "trash")
-        , executable(temp.path().string(), "ondrel")
-        , form({clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, db})
     {
         form.Form_Load();
         window = std::make_unique<MainWindow>(form);
@@ -77,19 +63,11 @@ struct TrayWindow {
         QCoreApplication::processEvents();
     }
 
-    TempFolder temp;
-    FakeClock clock;
-    RecordingMessageBox messages;
-    TestShell shell;
-    FakeExecutableInfo executable;
-    FakeFolderPicker folderPicker;
-    PosixFileIo files;
-    IconvTextEncoding encoding;
     QtTrayService tray;
-    FakeUrlOpener urls;
-    FakeWindowSystem windowSystem;
-    FakeDataAccess db;
-    Form1 form;
+    FormHarness h{FormHarness::Seams{.tray = &tray}};
+    Form1& form = h.form;
+    RecordingMessageBox& messages = h.messages;
+    FakeWindowSystem& windowSystem = h.windowSystem;
     std::unique_ptr<MainWindow> window;
 };
 

@@ -101,10 +101,9 @@ class FolderPicker : public ::testing::TestWithParam<Choice> {};
 TEST_P(FolderPicker, fillsTheBackupFolderAsTheOperatorChoseIt)
 {
     const Choice& choice = GetParam();
-    FormHarness h;
     Win32FolderPicker picker;
-    Form1 form({h.clock, h.messages, h.executable, h.files, h.encoding, h.shell, picker, h.tray, h.urls, h.windowSystem,
-                h.fakeDb});
+    FormHarness h(FormHarness::Seams{.folderPicker = &picker});
+    Form1& form = h.form;
     form.Form_Load();
 
     std::wstring path;
