@@ -19,8 +19,8 @@
 #include "fakes/fake_clock.h"
 #include "fakes/temp_folder.h"
 #include "minimal_odbc_loop.h"
-#include "platform/odbc/driver_kind.h"
 #include "platform/odbc/driver_connection_string.h"
+#include "platform/odbc/driver_kind.h"
 #include "platform/odbc/driver_library.h"
 #include "platform/posix/system_clock.h"
 #include "platform/qt/tick_driver.h"
@@ -81,17 +81,6 @@ StandinServer standin(const std::vector<std::string>& names, const std::string& 
     for (const std::string& name : names)
         options.databases.push_back(name + ":" + size);
     return StandinServer(options);
-}
-
-std::vector<std::string> databaseNames(int count)
-{
-    std::vector<std::string> names;
-    for (int i = 1; i <= count; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "db%04d", i);
-        names.push_back(name);
-    }
-    return names;
 }
 
 void requireNoBox(const BenchWindow& window, const char* what)
@@ -230,13 +219,7 @@ RoundTimes runCost(BenchWindow& window, FakeClock& clock, MinimalOdbcLoop& minim
         auto minimalRun = [&] {
             times.minimal.push_back(perDatabase(names.size(), [&] { minimal.backUpEach(statements); }));
         };
-        if (round % 2 == 0) {
-            ourRuns();
-            minimalRun();
-        } else {
-            minimalRun();
-            ourRuns();
-        }
+        BenchStats::inTurn(round, ourRuns, minimalRun);
         requireNoBox(window, "a run");
         if (!fs::exists(ours + names.back() + ".bak") || !fs::exists(theirs + names.back() + ".bak"))
             throw std::runtime_error("a run left no backup file");
@@ -267,55 +250,31 @@ CheckTimes checkCost(BenchWindow& window, MinimalOdbcLoop& minimal, const std::v
             if (found != names.size())
                 throw std::runtime_error("the minimal query loop did not find every database");
         };
-        if (round % 2 == 0) {
-            ours();
-            theirs();
-        } else {
-            theirs();
-            ours();
-        }
+        BenchStats::inTurn(round, ours, theirs);
         requireNoBox(window, "the existence check");
     }
     return times;
 }
 
-template <typename Field>
-std::vector<double> values(const std::vector<Cost>& costs, Field field)
-{
-    std::vector<double> result;
-    for (const Cost& cost : costs)
-        result.push_back(cost.*field * 1000);
-    return result;
-}
-
-template <typename Field>
-std::vector<double> ratios(const std::vector<Cost>& ours, const std::vector<Cost>& theirs, Field field)
-{
-    std::vector<double> result;
-    for (std::size_t i = 0; i < ours.size() && i < theirs.size(); ++i)
-        result.push_back(ours[i].*field / theirs[i].*field);
-    return result;
-}
-
 // Per-round ratios, each round's pair measured back to back.
-void printCost(const char* what, const std::vector<Cost>& ours, const std::vector<Cost>& theirs,
-               const char* yardstick)
+void printCost(const char* what, const std::vector<Cost>& ours, const std::vector<Cost>& theirs, const char* yardstick)
 {
-    const std::vector<double> wall = ratios(ours, theirs, &Cost::wall);
-    const std::vector<double> cpu = ratios(ours, theirs, &Cost::cpu);
+    const std::vector<double> wall = BenchStats::ratios(ours, theirs, &Cost::wall);
+    const std::vector<double> cpu = BenchStats::ratios(ours, theirs, &Cost::cpu);
     std::printf("  %s against the %s:\n", what, yardstick);
     std::printf("    wall %6.3f ms vs %6.3f ms per database: ratio median %.3f (rounds %.3f .. %.3f)\n",
-                median(values(ours, &Cost::wall)), median(values(theirs, &Cost::wall)), median(wall),
-                BenchStats::best(wall), BenchStats::worst(wall));
+                median(BenchStats::inMilliseconds(ours, &Cost::wall)),
+                median(BenchStats::inMilliseconds(theirs, &Cost::wall)), median(wall), BenchStats::best(wall),
+                BenchStats::worst(wall));
     std::printf("    client CPU %6.3f ms vs %6.3f ms per database: ratio median %.3f (rounds %.3f .. %.3f)\n",
-                median(values(ours, &Cost::cpu)), median(values(theirs, &Cost::cpu)), median(cpu),
-                BenchStats::best(cpu), BenchStats::worst(cpu));
+                median(BenchStats::inMilliseconds(ours, &Cost::cpu)),
+                median(BenchStats::inMilliseconds(theirs, &Cost::cpu)), median(cpu), BenchStats::best(cpu),
+                BenchStats::worst(cpu));
 }
 
-void perDatabaseCost(int databases, int rounds, const std::string& size, const fs::path& work,
-                     const fs::path& dataHome)
+void perDatabaseCost(int databases, int rounds, const std::string& size, const fs::path& work, const fs::path& dataHome)
 {
-    const std::vector<std::string> names = databaseNames(databases);
+    const std::vector<std::string> names = BenchStats::databaseNames(databases);
     StandinServer server = standin(names, size);
     FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
     OdbcDataAccess odbc;
@@ -355,7 +314,7 @@ std::size_t itemsInTrash(const fs::path& dataHome)
 void trashGrowth(int databases, int runs, const std::string& size, const fs::path& work, const fs::path& dataHomes)
 {
     const fs::path dataHome = freshDataHome(dataHomes, "trash-growth");
-    const std::vector<std::string> names = databaseNames(databases);
+    const std::vector<std::string> names = BenchStats::databaseNames(databases);
     StandinServer server = standin(names, size);
     FakeClock clock({2026, 12, 6, 12, 0, 0, 0});
     OdbcDataAccess odbc;
@@ -389,13 +348,7 @@ void trashGrowth(int databases, int runs, const std::string& size, const fs::pat
         auto minimalRun = [&] {
             yardstick.push_back(perDatabase(names.size(), [&] { minimal.backUpEach(statements); }));
         };
-        if (run % 2 == 0) {
-            ourRun();
-            minimalRun();
-        } else {
-            minimalRun();
-            ourRun();
-        }
+        BenchStats::inTurn(run, ourRun, minimalRun);
         requireNoBox(window, "a replacing run");
     }
     const std::size_t after = itemsInTrash(dataHome);
@@ -420,13 +373,15 @@ void trashGrowth(int databases, int runs, const std::string& size, const fs::pat
         return std::vector<Cost>(costs.end() - static_cast<std::ptrdiff_t>(count), costs.end());
     };
     std::printf("  Median of the last %zu runs against the first %zu, per database:\n", count, count);
-    compare("wall", median(values(lastOf(ours), &Cost::wall)), median(values(firstOf(ours), &Cost::wall)), " ms");
-    compare("client CPU", median(values(lastOf(ours), &Cost::cpu)), median(values(firstOf(ours), &Cost::cpu)), " ms");
+    compare("wall", median(BenchStats::inMilliseconds(lastOf(ours), &Cost::wall)),
+            median(BenchStats::inMilliseconds(firstOf(ours), &Cost::wall)), " ms");
+    compare("client CPU", median(BenchStats::inMilliseconds(lastOf(ours), &Cost::cpu)),
+            median(BenchStats::inMilliseconds(firstOf(ours), &Cost::cpu)), " ms");
     std::printf("  The same, each run's cost divided by the minimal backup loop's beside it:\n");
-    compare("wall", median(ratios(lastOf(ours), lastOf(yardstick), &Cost::wall)),
-            median(ratios(firstOf(ours), firstOf(yardstick), &Cost::wall)), "");
-    compare("client CPU", median(ratios(lastOf(ours), lastOf(yardstick), &Cost::cpu)),
-            median(ratios(firstOf(ours), firstOf(yardstick), &Cost::cpu)), "");
+    compare("wall", median(BenchStats::ratios(lastOf(ours), lastOf(yardstick), &Cost::wall)),
+            median(BenchStats::ratios(firstOf(ours), firstOf(yardstick), &Cost::wall)), "");
+    compare("client CPU", median(BenchStats::ratios(lastOf(ours), lastOf(yardstick), &Cost::cpu)),
+            median(BenchStats::ratios(firstOf(ours), firstOf(yardstick), &Cost::cpu)), "");
 }
 
 } // namespace
@@ -452,8 +407,7 @@ int main(int argc, char** argv)
             perDatabaseCost(options.databases, options.rounds, options.size, temp.path() / "cost", dataHome);
         std::printf("\n");
         if (options.scaleDatabases > 0)
-            perDatabaseCost(options.scaleDatabases, options.scaleRounds, options.size, temp.path() / "scale",
-                            dataHome);
+            perDatabaseCost(options.scaleDatabases, options.scaleRounds, options.size, temp.path() / "scale", dataHome);
         std::printf("\n");
         if (options.trashRuns > 0 && options.trashDatabases > 0)
             trashGrowth(options.trashDatabases, options.trashRuns, options.size, temp.path() / "trash-growth",

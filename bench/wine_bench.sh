@@ -64,12 +64,7 @@ process_of() {
 ondrel=$(process_of "$(windows "$work")\\ondrel\\ondrel.exe")
 baseline=$(process_of "$(windows "$work")\\baseline\\bare_window.exe")
 [ -n "$ondrel" ] && [ -n "$baseline" ] || fail "the programs' processes were not found"
-server_dir=server-$(stat -c '%d %i' "$build/wineprefix" | awk '{printf "%x-%x", $1, $2}')
-wineserver=""
-for p in /proc/[0-9]*; do
-  case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
-  [ "$(basename "$(readlink "$p/cwd" 2>/dev/null)")" = "$server_dir" ] && wineserver=$(basename "$p") && break
-done
+wineserver=$("$road" "$build" wineserver)
 
 cpu_ns() { { cat /proc/"$1"/task/*/schedstat 2>/dev/null || true; } | awk '{s+=$1} END {printf "%.0f\n", s}'; }
 private_kb() { awk '$1 == "Private_Clean:" || $1 == "Private_Dirty:" {s += $2} END {print s + 0}' /proc/"$1"/smaps_rollup; }

@@ -58,15 +58,8 @@ done
 port=$(sed -n 's/^sqlstandin ready on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/standin.out")
 [ -n "$port" ] || fail "the stand-in did not start: $(cat "$work/standin.err")"
 
-# The wineserver the programs talk to runs in the prefix's server folder,
-# named after the prefix's device and inode.
-server_dir=server-$(stat -c '%d %i' "$build/wineprefix" | awk '{printf "%x-%x", $1, $2}')
-wineserver=""
-for p in /proc/[0-9]*; do
-  case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
-  [ "$(basename "$(readlink "$p/cwd" 2>/dev/null)")" = "$server_dir" ] && wineserver=$(basename "$p") && break
-done
-
+# The wineserver the programs talk to.
+wineserver=$("$road" "$build" wineserver)
 [ -n "$wineserver" ] || fail "the prefix's wineserver was not found"
 
 started=$SECONDS

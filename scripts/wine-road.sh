@@ -12,6 +12,8 @@
 #                                        keeper (tests/win32/support/road_keeper.cpp) and
 #                                        the stand-in (CTest fixture setup)
 #   wine-road.sh BUILD down              stop them (CTest fixture cleanup)
+#   wine-road.sh BUILD wineserver        print this machine's process id of the prefix's
+#                                        wineserver (for the benchmarks' CPU figures)
 #
 # The prefix is a Chinese Windows 10: made and always run under the locale
 # zh_CN.UTF-8 (code page 936, the system's own texts such as "确定" in
@@ -245,11 +247,26 @@ run_at_dpi() {
   return "$status"
 }
 
+# The wineserver runs in the prefix's server folder, named after the
+# prefix's device and inode.
+print_wineserver() {
+  local server_dir p
+  server_dir=server-$(stat -c '%d %i' "$build/wineprefix" | awk '{printf "%x-%x", $1, $2}')
+  for p in /proc/[0-9]*; do
+    case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
+    if [ "$(basename "$(readlink "$p/cwd" 2>/dev/null)")" = "$server_dir" ]; then
+      basename "$p"
+      return
+    fi
+  done
+}
+
 case $command in
   prefix) make_prefix ;;
   run) run_program "$@" ;;
   dpi) run_at_dpi "$@" ;;
   up) start_road "$@" ;;
   down) stop_road ;;
+  wineserver) print_wineserver ;;
   *) echo "wine-road: unknown command $command" >&2; exit 2 ;;
 esac

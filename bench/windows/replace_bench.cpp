@@ -14,6 +14,7 @@
 // work Wine's programs ask of it: the host writes both processes' ids of
 // this machine into WORK_FOLDER\pids once the program runs.
 
+#include "bench_stats.h"
 #include "minimal_odbc_loop.h"
 #include "wide_text.h"
 
@@ -61,17 +62,6 @@ Options parse(int argc, wchar_t** argv)
     if (options.databases < 1 || options.rounds < 1)
         throw std::runtime_error("DATABASES and ROUNDS must be at least 1");
     return options;
-}
-
-std::vector<std::string> databaseNames(int count)
-{
-    std::vector<std::string> names;
-    for (int i = 1; i <= count; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "db%04d", i);
-        names.push_back(name);
-    }
-    return names;
 }
 
 // This machine's ids of this program's process and of the wineserver.
@@ -183,44 +173,18 @@ void emptyTrash(const fs::path& trash)
 }
 
 template <typename Field>
-std::vector<double> values(const std::vector<Cost>& costs, Field field)
-{
-    std::vector<double> result;
-    for (const Cost& cost : costs)
-        result.push_back(cost.*field * 1000);
-    return result;
-}
-
-template <typename Field>
-std::vector<double> ratios(const std::vector<Cost>& ours, const std::vector<Cost>& theirs, Field field)
-{
-    std::vector<double> result;
-    for (std::size_t i = 0; i < ours.size() && i < theirs.size(); ++i)
-        result.push_back(ours[i].*field / theirs[i].*field);
-    return result;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-template <typename Field>
 void printLine(const char* label, const std::vector<Cost>& ours, const std::vector<Cost>& theirs, Field field)
 {
-    const std::vector<double> r = ratios(ours, theirs, field);
+    const std::vector<double> r = BenchStats::ratios(ours, theirs, field);
     std::printf("    %s %7.3f ms vs %7.3f ms per database: ratio median %.3f (rounds %.3f .. %.3f)\n", label,
-                median(values(ours, field)), median(values(theirs, field)), median(r),
+                BenchStats::median(BenchStats::inMilliseconds(ours, field)),
+                BenchStats::median(BenchStats::inMilliseconds(theirs, field)), BenchStats::median(r),
                 *std::min_element(r.begin(), r.end()), *std::max_element(r.begin(), r.end()));
 }
 
 void run(const Options& options)
 {
-    const std::vector<std::string> names = databaseNames(options.databases);
+    const std::vector<std::string> names = BenchStats::databaseNames(options.databases);
     const Processes processes = processesFromHost(fs::path(wide(options.work)));
     const fs::path trash(environmentVariable(L"ONDREL_ROAD_TRASH"));
     if (trash.empty())
@@ -273,13 +237,7 @@ void run(const Options& options)
         auto minimalRun = [&] {
             loop.push_back(perDatabase(names.size(), processes, [&] { minimal.backUpEach(statements); }));
         };
-        if (round % 2 == 0) {
-            ourRuns();
-            minimalRun();
-        } else {
-            minimalRun();
-            ourRuns();
-        }
+        BenchStats::inTurn(round, ourRuns, minimalRun);
         // Every old file replaced, nothing left aside, every one in the bin.
         if (entriesIn(ours) != names.size() || !isNewBackup(ours / wide(names.front() + ".bak"))
             || !isNewBackup(ours / wide(names.back() + ".bak")))
@@ -296,7 +254,8 @@ void run(const Options& options)
     std::printf("Windows replacing run under Wine, per database (%d databases of %s, median of %d round%s): "
                 "%.2fx wall, %.2fx CPU\n",
                 options.databases, options.size.c_str(), options.rounds, options.rounds == 1 ? "" : "s",
-                median(ratios(replacing, loop, &Cost::wall)), median(ratios(replacing, loop, &Cost::cpu)));
+                BenchStats::median(BenchStats::ratios(replacing, loop, &Cost::wall)),
+                BenchStats::median(BenchStats::ratios(replacing, loop, &Cost::cpu)));
     std::printf("  (a BackupRun in replace mode against the minimal loop of the same ODBC calls, interleaved round by\n"
                 "   round; CPU: the program's own process, then with the wineserver's share)\n");
     std::printf("  Replacing run (each old NAME.bak set aside, then binned through SHFileOperationW) against the "
