@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/signal.h"
-#include "app/twips_rect.h"
+#include "platform/twips_rect.h"
 
 enum class ControlKind { Frame, Label, TextBox, CommandButton, ComboBox, OptionButton, CheckBox };
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <cmath>
 
-#include "app/twips_rect.h"
+#include "platform/twips_rect.h"
 
 // Twips are 1/1440 inch; a pixel is 1440 / logical dpi of them (15 at 96 dpi).
 namespace Twips {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/twips_rect.h"
+#include "platform/twips_rect.h"
 #include "platform/win32/windows_api.h"
 
 // Twips are 1/1440 inch; a pixel is 1440 / dpi of them (15 at 96 dpi, 10 at
