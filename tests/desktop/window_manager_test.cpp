@@ -33,20 +33,17 @@ TEST(WindowManager, theWindowOpensWithItsFrameCentred)
         return outer != window.size() && outer.width() >= window.width() && outer.height() >= window.height();
     };
     ASSERT_TRUE(DesktopSession::waitFor(framed, 30000))
-        << "openbox put no frame around the window: visible " << window.isVisible() << ", frame "
-        << frame().width() << "x" << frame().height() << ", window "
-        << window.width() << "x" << window.height();
+        << "openbox put no frame around the window: visible " << window.isVisible() << ", frame " << frame().width()
+        << "x" << frame().height() << ", window " << window.width() << "x" << window.height();
     const QRect screen = window.screen()->geometry();
     const auto wanted = [&] {
-        return QPoint((screen.width() - frame().width()) / 2,
-                      (screen.height() - frame().height()) / 2);
+        return QPoint((screen.width() - frame().width()) / 2, (screen.height() - frame().height()) / 2);
     };
     EXPECT_TRUE(DesktopSession::waitFor([&] {
         const QPoint off = frame().topLeft() - wanted();
         return framed() && std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;
     })) << "frame at "
-        << frame().x() << "," << frame().y() << " size "
-        << frame().width() << "x" << frame().height() << ", wanted "
+        << frame().x() << "," << frame().y() << " size " << frame().width() << "x" << frame().height() << ", wanted "
         << wanted().x() << "," << wanted().y();
     // The model knows where the window is.
     EXPECT_NEAR(h.form.left(), static_cast<float>(frame().x()) * 15, 15);

@@ -240,10 +240,7 @@ protected:
     }
     // Whether a file is a backup set the stand-in wrote, not one of last
     // night's texts.
-    static bool isNewBackup(const std::string& path)
-    {
-        return readBytes(path).rfind("SSBKSET1", 0) == 0;
-    }
+    static bool isNewBackup(const std::string& path) { return readBytes(path).rfind("SSBKSET1", 0) == 0; }
 
     StandinRoad road = StandinRoad::fromEnvironment();
     TempFolder home; // the program's own folder, with its settings file
@@ -292,12 +289,14 @@ TEST_P(OnEachVolume, replaceModeRecyclesTheOldFileOnlyOnceItsReplacementIsWritte
     };
     slot(12, 0);
 
-    EXPECT_EQ(backupsSent(), (std::vector<std::string>{"backup database [Sales] to disk=N'" + folder + "Sales.bak'",
-                                                       "backup database [crm2] to disk=N'" + folder + "crm2.bak'"}));
+    EXPECT_EQ(backupsSent(),
+              (std::vector<std::string>{"backup database [Sales] to disk=N'" + folder + "Sales.bak'",
+                                        "backup database [crm2] to disk=N'" + folder + "crm2.bak'"}));
     EXPECT_EQ(recycling, std::vector<std::string>{folder + "Sales.bak"}) << "from its own place";
     EXPECT_TRUE(replacementWrittenFirst) << "the old file went before its replacement existed";
-    ASSERT_EQ(messages.texts(), (std::vector<std::string>{"备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。",
-                                                          kNoSuchDatabase}));
+    ASSERT_EQ(
+        messages.texts(),
+        (std::vector<std::string>{"备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。", kNoSuchDatabase}));
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"Sales.bak", "crm2.bak"})) << "nothing left aside";
     EXPECT_TRUE(isNewBackup(folder + "Sales.bak"));
     EXPECT_EQ(readBytes(folder + "crm2.bak"), "last night's crm2.bak") << "the failed backup's old file is in place";

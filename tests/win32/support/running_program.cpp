@@ -18,7 +18,8 @@ RunningProgram::RunningProgram(const fs::path& exe)
     waitFor([this] { return (m_window = findWindow()) != nullptr; });
 }
 
-RunningProgram::RunningProgram(const fs::path& program, const fs::path& folder) : RunningProgram(copied(program, folder))
+RunningProgram::RunningProgram(const fs::path& program, const fs::path& folder)
+    : RunningProgram(copied(program, folder))
 {
 }
 
