@@ -151,9 +151,6 @@ public:
     // Looks every listed database up: the number found after the last
     // missing one, the list's length exactly when all were found.
     std::size_t bd();
-    // The error number a failure is reported with, and its line in the log.
-    static std::int32_t errorNumber(const std::exception& error);
-    static void logFailure(const std::exception& error, const std::string& database = {});
 
     // --- The schedule. ---
     void Timer1_Timer();
@@ -202,6 +199,9 @@ private:
     // other failure box is open; an operator's click always may.
     void reportFailure(const std::string& text, bool unattended);
     static std::string nulEntryMessage(std::size_t position, const std::string& entry);
+    // The error number a failure is reported with, and its line in the log.
+    static std::int32_t errorNumber(const std::exception& error);
+    static void logFailure(const std::exception& error, const std::string& database = {});
 
     // One line for each slot field that is no valid "hh:mm:ss" time and so
     // never matches the clock; empty when every slot can run.

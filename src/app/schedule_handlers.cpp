@@ -8,27 +8,6 @@
 #include "platform/path_separator.h"
 #include "platform/shell.h"
 
-namespace {
-
-// Keeps what the window shows of a run: its first failure, shown once the
-// run has ended.
-class WindowRunReport final : public BackupRunReport {
-public:
-    void entryRefused(std::size_t position, const std::string& entry) override { m_refusedEntry = {position, entry}; }
-    void backupFailed(const std::string& bakDb, const std::exception& error) override
-    {
-        Form1::logFailure(error, bakDb);
-        if (!m_failure)
-            m_failure = Form1::errorNumber(error);
-    }
-
-    std::optional<std::pair<std::size_t, std::string>> m_refusedEntry;
-    // The error number of the failure that ended the run.
-    std::optional<std::int32_t> m_failure;
-};
-
-} // namespace
-
 // Timer1: one tick a second while the schedule runs.
 void Form1::Timer1_Timer()
 {
@@ -80,7 +59,23 @@ void Form1::runSlot(BackupMode mode)
     m_slotCheck.checked(now);
     if (!due)
         return;
-    WindowRunReport report;
+    // Keeps what the window shows of the run: its first failure, shown once
+    // the run has ended.
+    class WindowRunReport final : public BackupRunReport {
+    public:
+        void entryRefused(std::size_t position, const std::string& entry) override
+        {
+            m_refusedEntry = {position, entry};
+        }
+        void backupFailed(const std::string& bakDb, const std::exception& error) override
+        {
+            logFailure(error, bakDb);
+            if (!m_failure)
+                m_failure = errorNumber(error);
+        }
+        std::optional<std::pair<std::size_t, std::string>> m_refusedEntry;
+        std::optional<std::int32_t> m_failure;
+    } report;
     {
         FlagScope run(m_runInProgress);
         BackupRun(m_services.shell, m_services.dataAccess).run(jobSpec(mode), now, report);
