@@ -5,7 +5,7 @@
 
 #include "fakes/form_harness.h"
 #include "platform/odbc/odbc_data_access.h"
-#include "platform/qt/qt_shell.h"
+#include "platform/posix/freedesktop_shell.h"
 
 // The window as the desktop program builds it, with the real clock handed
 // in, the real file system, trash and ODBC road, and recorders where a
@@ -32,7 +32,7 @@ public:
             slot->setText("");
     }
 
-    QtShell shell;
+    FreedesktopShell shell;
     FormHarness harness;
     Form1& form = harness.form;
     RecordingMessageBox& messages = harness.messages;

@@ -15,5 +15,6 @@ packages=(
   dbus-daemon openbox haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils
   python3 python3-tds
   iproute2
+  systemd
 )
 install_missing "${packages[@]}"

@@ -16,32 +16,7 @@ scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target ondrel sqlstandin
 
-driver_registered() {
-  odbcinst -q -d 2>/dev/null | grep -qxF '[SQL Server]'
-}
-
-register_driver() {
-  local driver="" candidate template
-  for candidate in /usr/lib/*/odbc/libtdsodbc.so /usr/lib/odbc/libtdsodbc.so; do
-    if [ -e "$candidate" ]; then
-      driver=$candidate
-      break
-    fi
-  done
-  if [ -z "$driver" ]; then
-    echo "FreeTDS ODBC driver (libtdsodbc.so, package tdsodbc) not found" >&2
-    exit 1
-  fi
-  local as_root=()
-  if [ "$(id -u)" -ne 0 ]; then
-    as_root=(sudo)
-  fi
-  template=$(mktemp)
-  printf '[SQL Server]\nDescription=FreeTDS ODBC driver for Ondrel\nDriver=%s\n' "$driver" >"$template"
-  echo "Registering $driver as ODBC driver \"SQL Server\""
-  "${as_root[@]}" odbcinst -i -d -f "$template" >/dev/null
-  rm -f "$template"
-}
+. scripts/odbc-driver.sh
 
 server_listening() {
   timeout 2 bash -c 'exec 3<>/dev/tcp/127.0.0.1/1433' 2>/dev/null

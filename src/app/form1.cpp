@@ -1,7 +1,12 @@
 #include "app/form1.h"
 
+#include <iostream>
+
 #include "app/sites.h"
+#include "job/run_records.h"
+#include "platform/clock.h"
 #include "platform/executable_info.h"
+#include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/path_separator.h"
 #include "platform/tray_service.h"
@@ -186,6 +191,24 @@ void Form1::Form_Load()
     setFile = appPath + m_services.executable.baseName() + ".ini";
     OpenSet(setFile);
     masterDb = "master";
+    showRunnerAlert();
+}
+
+void Form1::showRunnerAlert()
+{
+    const std::string path = appPath + RunRecords::kFileName;
+    if (!m_services.files.isRegularFile(path))
+        return;
+    std::optional<RunRecords> records;
+    try {
+        records = RunRecords::decode(m_services.files.readAll(path));
+    } catch (const FileIo::Error& error) {
+        std::cerr << "ondrel: the service's run records " << path << " cannot be read: " << error.what() << '\n';
+    }
+    if (!records)
+        return;
+    if (const auto alert = RunAlerts::forOperator(*records, m_services.clock.now()))
+        msgBox(*alert);
 }
 
 // --- Exit -------------------------------------------------------------------

@@ -198,11 +198,15 @@ private:
     // An unattended failure (a scheduled run's) shows its box only when no
     // other failure box is open; an operator's click always may.
     void reportFailure(const std::string& text, bool unattended);
-    static std::string nulEntryMessage(std::size_t position, const std::string& entry);
     // The error number a failure is reported with, and its line in the log.
     static std::int32_t errorNumber(const std::exception& error);
     static void logFailure(const std::exception& error, const std::string& database = {});
 
+    // The inputs "开始运行" needs, each refusal with its box, and the
+    // database check.
+    bool startChecksPass();
+    // The background runner's last result, when the operator should see it.
+    void showRunnerAlert();
     // One line for each slot field that is no valid "hh:mm:ss" time and so
     // never matches the clock; empty when every slot can run.
     std::string slotsThatNeverRun() const;

@@ -6,6 +6,7 @@ class ExecutableInfo;
 class FileIo;
 class FolderPicker;
 class MessageBox;
+class ScheduleLock;
 class Shell;
 class TextEncoding;
 class TrayService;
@@ -26,4 +27,5 @@ struct PlatformServices {
     UrlOpener& urlOpener;
     WindowSystem& windowSystem;
     DataAccess& dataAccess;
+    ScheduleLock& scheduleLock;
 };

@@ -1,6 +1,9 @@
 // Starting and stopping the schedule, and the lock of the slot fields.
 
+#include <iostream>
+
 #include "app/form1.h"
+#include "platform/schedule_lock.h"
 
 // stops: the tray menu's twin of Command1.
 void Form1::stops_Click()
@@ -15,9 +18,40 @@ void Form1::Command1_Click()
     if (Command1.caption() != "开始运行") {
         switchRunState(false);
         setCaption(idleTitle());
+        m_services.scheduleLock.release();
         return;
     }
 
+    // One schedule per settings file: a background service that runs this
+    // file's schedule would back every slot up a second time.
+    switch (setFile.empty() ? ScheduleLock::Outcome::Unavailable : m_services.scheduleLock.take(setFile)) {
+    case ScheduleLock::Outcome::Held:
+        break;
+    case ScheduleLock::Outcome::HeldElsewhere:
+        msgBox("后台备份服务正在运行此配置文件的备份计划,窗口不再开启备份,以免同一时间段备份两次。");
+        return;
+    case ScheduleLock::Outcome::Unavailable:
+        std::cerr << "ondrel: the schedule's lock file beside " << setFile << " cannot be opened or made\n";
+        break;
+    }
+    if (!startChecksPass()) {
+        m_services.scheduleLock.release();
+        return;
+    }
+    // A slot that can never match is kept (it may switch a slot off on
+    // purpose), but never passes without a word.
+    const std::string neverRun = slotsThatNeverRun();
+    if (!neverRun.empty())
+        msgBox(neverRun);
+    setCaption(runningTitle());
+    msgBox("备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
+    setIcon(imgIcon2.picture());
+    iconm();
+    switchRunState(true);
+}
+
+bool Form1::startChecksPass()
+{
     const struct {
         const std::string& text;
         const char* message;
@@ -29,31 +63,18 @@ void Form1::Command1_Click()
     for (const auto& check : required) {
         if (check.text.empty()) {
             msgBox(check.message);
-            return;
+            return false;
         }
     }
     if (Combo1.listCount() == 0) {
         msgBox("请添加需备份的数据库名到列表。");
-        return;
+        return false;
     }
     if (Text5.text().empty()) {
         msgBox("备份位置不能为空。");
-        return;
+        return false;
     }
-
-    if (bd() != Combo1.listCount())
-        return;
-
-    // A slot that can never match is kept (it may switch a slot off on
-    // purpose), but never passes without a word.
-    const std::string neverRun = slotsThatNeverRun();
-    if (!neverRun.empty())
-        msgBox(neverRun);
-    setCaption(runningTitle());
-    msgBox("备份已开启,请确保需备份数据存在,及“目的位置”目录文件夹存在。");
-    setIcon(imgIcon2.picture());
-    iconm();
-    switchRunState(true);
+    return bd() == Combo1.listCount();
 }
 
 // What starting and stopping change, in the same order both ways: the run

@@ -51,12 +51,6 @@ void Form1::reportFailure(const std::string& text, bool unattended)
         m_failureBoxOpen = false;
 }
 
-std::string Form1::nulEntryMessage(std::size_t position, const std::string& entry)
-{
-    return "数据库列表第" + std::to_string(position + 1) + "项(“" + entry.substr(0, entry.find('\0'))
-        + "…”)含有空字符(NUL),无法原样发送给服务器,未连接服务器。请从列表中删除此项。";
-}
-
 std::size_t Form1::bd()
 {
     // Boxes for missing databases open during the check, as it goes; a

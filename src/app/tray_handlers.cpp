@@ -97,5 +97,6 @@ void Form1::mnuChange_Click()
         Command5.setEnabled(true);
         mnuChange.setCaption("隐藏托盘");
         Show();
+        showRunnerAlert();
     }
 }

@@ -19,33 +19,69 @@ std::optional<int> secondOfDay(const std::string& field)
     return hour * 3600 + minute * 60 + second;
 }
 
-bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now, std::optional<std::int64_t> previousTick)
+std::optional<std::size_t> dueSlot(const std::vector<std::string>& fields, const LocalDateTime& now,
+                                   std::optional<std::int64_t> previousTick)
 {
     const std::int64_t tick = now.serialSecond();
     // A second already checked by an earlier tick (ticks can come less than
     // a second apart) never runs twice.
     if (previousTick && *previousTick == tick)
-        return false;
+        return std::nullopt;
     const std::string clock = now.timeOfDay();
-    for (const std::string& field : fields) {
-        if (field == clock)
-            return true;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i] == clock)
+            return i;
     }
     if (!previousTick || *previousTick > tick)
-        return false;
+        return std::nullopt;
+    const auto passed = lastPassed(fields, now);
+    if (passed && passed->moment.serialSecond() > *previousTick)
+        return passed->field;
+    return std::nullopt;
+}
+
+std::optional<PassedSlot> lastPassed(const std::vector<std::string>& fields, const LocalDateTime& now)
+{
+    const std::int64_t tick = now.serialSecond();
     const std::int64_t midnight = tick - (now.hour * 3600 + now.minute * 60 + now.second);
-    for (const std::string& field : fields) {
-        const auto second = secondOfDay(field);
+    std::optional<std::size_t> latestField;
+    std::int64_t latest = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto second = secondOfDay(fields[i]);
         if (!second)
             continue;
         // The slot's latest second before this tick.
         std::int64_t passed = midnight + *second;
         if (passed >= tick)
             passed -= 86400;
-        if (passed > *previousTick)
-            return true;
+        if (!latestField || passed > latest) {
+            latestField = i;
+            latest = passed;
+        }
     }
-    return false;
+    if (!latestField)
+        return std::nullopt;
+    return PassedSlot{*latestField, LocalDateTime::fromSerialSecond(latest)};
+}
+
+std::optional<LocalDateTime> next(const std::vector<std::string>& fields, const LocalDateTime& now)
+{
+    const std::int64_t tick = now.serialSecond();
+    const std::int64_t midnight = tick - (now.hour * 3600 + now.minute * 60 + now.second);
+    std::optional<std::int64_t> soonest;
+    for (const std::string& field : fields) {
+        const auto second = secondOfDay(field);
+        if (!second)
+            continue;
+        std::int64_t coming = midnight + *second;
+        if (coming <= tick)
+            coming += 86400;
+        if (!soonest || coming < *soonest)
+            soonest = coming;
+    }
+    if (!soonest)
+        return std::nullopt;
+    return LocalDateTime::fromSerialSecond(*soonest);
 }
 
 } // namespace SlotSchedule

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,7 +20,26 @@ std::optional<int> secondOfDay(const std::string& field);
 // checked (a late tick, a long run, a sleeping machine): one run however
 // many passed. With no previous tick, or a clock set back, only the exact
 // match counts. A second that an earlier tick already checked is never due.
-bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now, std::optional<std::int64_t> previousTick);
+// The due slot is named by its field's position.
+std::optional<std::size_t> dueSlot(const std::vector<std::string>& fields, const LocalDateTime& now,
+                                   std::optional<std::int64_t> previousTick);
+inline bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now,
+                  std::optional<std::int64_t> previousTick)
+{
+    return dueSlot(fields, now, previousTick).has_value();
+}
+
+// A valid slot's latest moment before this tick's second, within the last
+// day: the field's position and the moment.
+struct PassedSlot {
+    std::size_t field = 0;
+    LocalDateTime moment;
+};
+std::optional<PassedSlot> lastPassed(const std::vector<std::string>& fields, const LocalDateTime& now);
+
+// The first moment after this tick's second at which a valid slot comes;
+// nothing when no field is a valid time.
+std::optional<LocalDateTime> next(const std::vector<std::string>& fields, const LocalDateTime& now);
 
 } // namespace SlotSchedule
 
@@ -31,6 +51,11 @@ public:
     bool isDue(const std::vector<std::string>& fields, const LocalDateTime& now) const
     {
         return SlotSchedule::isDue(fields, now, m_previousTick);
+    }
+    // Which slot is due, by its field's position. Asks; changes nothing.
+    std::optional<std::size_t> dueSlot(const std::vector<std::string>& fields, const LocalDateTime& now) const
+    {
+        return SlotSchedule::dueSlot(fields, now, m_previousTick);
     }
     // The tick was checked: its second is never due again, and a slot that
     // passes before the next tick is caught up then.

@@ -25,3 +25,6 @@ struct JobSpec {
 // settings file can put one there): it would reach the server cut short,
 // naming another database than the list shows.
 std::optional<std::size_t> firstEntryWithNul(const std::vector<std::string>& databases);
+
+// What the operator is told of such an entry, by its position.
+std::string nulEntryMessage(std::size_t position, const std::string& entry);

@@ -23,6 +23,8 @@ public:
     // Replaces the file with the bytes so that, whatever happens midway, the
     // path holds either the old file or the whole new one. A path that is a
     // symbolic link stays one: the file it leads to is replaced. The file is
-    // readable and writable by its owner only. Throws Error with the reason.
+    // readable and writable by its owner only (and, where the platform has
+    // groups, readable by the group that could read the file it replaced).
+    // Throws Error with the reason.
     virtual void writeAtomically(const std::string& path, const std::string& bytes) = 0;
 };

@@ -37,6 +37,32 @@ std::string LocalDateTime::timeOfDay() const
     return buffer;
 }
 
+std::string LocalDateTime::text() const
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
+    return buffer;
+}
+
+std::optional<LocalDateTime> LocalDateTime::fromText(const std::string& text)
+{
+    if (text.size() != 19)
+        return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '0';
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (expected == '0' ? !digit : text[i] != expected)
+            return std::nullopt;
+    }
+    const auto number = [&](std::size_t at, std::size_t length) { return std::stoi(text.substr(at, length)); };
+    LocalDateTime t{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2), 0};
+    // A date the calendar does not have comes back from the serial as another.
+    if (t.hour > 23 || t.minute > 59 || t.second > 59 || t.month < 1 || t.month > 12 || t.day < 1
+        || fromSerialSecond(t.serialSecond()) != t)
+        return std::nullopt;
+    return t;
+}
+
 std::string LocalDateTime::hourFolderName() const
 {
     char buffer[64];

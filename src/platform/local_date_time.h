@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // A reading of the local wall clock. The schedule compares wall-clock times,
@@ -17,6 +18,11 @@ struct LocalDateTime {
 
     // "hh:mm:ss", 24-hour clock.
     std::string timeOfDay() const;
+    // "yyyy-MM-dd hh:mm:ss", as logs and records write a moment.
+    std::string text() const;
+    // The moment of text(); nothing for anything else, an impossible date
+    // or time included.
+    static std::optional<LocalDateTime> fromText(const std::string& text);
     // "yyyy年MM月dd日hh时", the name of a time-slot folder.
     std::string hourFolderName() const;
     // Seconds since 0001-01-01 00:00:00 of the wall clock: orders readings and

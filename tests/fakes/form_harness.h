@@ -45,7 +45,7 @@ public:
         , encoding(gbkCodePage)
         , form({seams.clock ? *seams.clock : clock, messages, executable, files, encoding,
                 seams.shell ? *seams.shell : shell, seams.folderPicker ? *seams.folderPicker : folderPicker,
-                seams.tray ? *seams.tray : tray, urls, windowSystem, seams.dataAccess ? *seams.dataAccess : fakeDb})
+                seams.tray ? *seams.tray : tray, urls, windowSystem, seams.dataAccess ? *seams.dataAccess : fakeDb, scheduleLock})
     {
     }
 
@@ -61,5 +61,6 @@ public:
     FakeUrlOpener urls;
     FakeWindowSystem windowSystem;
     FakeDataAccess fakeDb;
+    PlatformScheduleLock scheduleLock;
     Form1 form;
 };

@@ -18,7 +18,7 @@
 
 #include "app/sites.h"
 #include "platform/qt/qt_message_box.h"
-#include "platform/qt/qt_shell.h"
+#include "platform/posix/freedesktop_shell.h"
 #include "platform/qt/qt_url_opener.h"
 #include "platform/qt/qt_window_system.h"
 #include "window_harness.h"
@@ -184,7 +184,7 @@ TEST_P(Trash, landsInTheFreedesktopPlace)
         QFile file(item);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    QtShell shell;
+    FreedesktopShell shell;
     const bool moved = shell.moveToTrash(QFile::encodeName(item).toStdString(),
                                          QFile::encodeName(root.filePath(QStringLiteral("backups/"))).toStdString());
     QDir::setCurrent(previousCurrent);
@@ -203,7 +203,7 @@ const TrashCase kTrashCases[] = {
     {"FolderWithDataHomeMissing", false, false, true},
 };
 
-INSTANTIATE_TEST_SUITE_P(QtShell, Trash, ::testing::ValuesIn(kTrashCases),
+INSTANTIATE_TEST_SUITE_P(FreedesktopShell, Trash, ::testing::ValuesIn(kTrashCases),
                          [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace

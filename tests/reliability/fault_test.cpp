@@ -172,22 +172,13 @@ TEST(SlowBackup, lastingPastTheNextSlotIsFollowedByThatSlotsRun)
     StandinServer server(standin({"sales:64KB"}, {"--slow-backup", "1500"}));
     OdbcDataAccess odbc;
     RunningClock clock({2026, 12, 6, 11, 59, 59, 0});
-    TempFolder temp;
-    RecordingMessageBox messages;
-    TestShell shell(temp.path() / "trash");
-    FakeExecutableInfo executable(temp.path().string());
-    FakeFolderPicker picker;
-    FakeTrayService tray;
-    FakeUrlOpener urls;
-    FakeWindowSystem windowSystem;
-    PosixFileIo files;
-    IconvTextEncoding encoding;
-    Form1 f({clock, messages, executable, files, encoding, shell, picker, tray, urls, windowSystem, odbc});
+    FormHarness h(FormHarness::Seams{.clock = &clock, .dataAccess = &odbc});
+    Form1& f = h.form;
     f.Form_Load();
     f.Text1.setText(server.serverField());
     f.Text3.setText("Secret#1");
     f.Combo1.addItem("sales");
-    const std::string folder = (temp.path() / "bak").string() + "/";
+    const std::string folder = (h.temp.path() / "bak").string() + "/";
     f.Text5.setText(folder);
     f.Text8.setText("12:00:00");
     f.Text7.setText("12:00:01");
@@ -203,10 +194,10 @@ TEST(SlowBackup, lastingPastTheNextSlotIsFollowedByThatSlotsRun)
     for (const std::string& text : server.statements())
         backups += text.rfind("backup", 0) == 0;
     EXPECT_EQ(backups, 2u) << "12:00:00, then 12:00:01, which passed during the first backup";
-    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_TRUE(h.messages.boxes.empty());
     const auto inspection = inspectBackup(folder + "sales.bak");
     EXPECT_EQ(inspection.sets.size(), 1u);
-    EXPECT_EQ(shell.trashed().size(), 1u) << "the first run's file went to the trash";
+    EXPECT_EQ(h.shell.trashed().size(), 1u) << "the first run's file went to the trash";
 }
 
 } // namespace

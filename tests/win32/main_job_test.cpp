@@ -37,6 +37,7 @@
 #include "fakes/temp_folder.h"
 #include "platform/odbc/odbc_data_access.h"
 #include "platform/win32/win32_file_io.h"
+#include "platform/win32/win32_schedule_lock.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_text_encoding.h"
 
@@ -255,7 +256,9 @@ protected:
     FakeUrlOpener urls;
     FakeWindowSystem windowSystem;
     OdbcDataAccess dataAccess;
-    Form1 f{{clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, dataAccess}};
+    Win32ScheduleLock scheduleLock;
+    Form1 f{{clock, messages, executable, files, encoding, shell, folderPicker, tray, urls, windowSystem, dataAccess,
+             scheduleLock}};
     std::string runFolder;
     std::string folder;
 };

@@ -74,6 +74,15 @@ public:
         m_fd = mkstemp(m_name.data());
         if (m_fd < 0)
             fail(errno);
+        // A file that others could not read but its group could (a
+        // background service's settings, mode 0640, group of the service's
+        // account) keeps its group and the group's right to read, so that
+        // the service reads what the window saves. Nothing else keeps more
+        // than its owner's rights.
+        struct stat old {};
+        if (::stat(target.c_str(), &old) == 0 && (old.st_mode & S_IRGRP) != 0 && (old.st_mode & S_IROTH) == 0
+            && ::fchown(m_fd, static_cast<uid_t>(-1), old.st_gid) == 0)
+            ::fchmod(m_fd, S_IRUSR | S_IWUSR | S_IRGRP);
     }
     ~TempFile()
     {

@@ -11,12 +11,13 @@
 #include "platform/posix/iconv_text_encoding.h"
 #include "platform/posix/posix_executable_info.h"
 #include "platform/posix/posix_file_io.h"
+#include "platform/posix/posix_schedule_lock.h"
 #include "platform/posix/system_clock.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_folder_picker.h"
 #include "platform/qt/qt_message_box.h"
-#include "platform/qt/qt_shell.h"
+#include "platform/posix/freedesktop_shell.h"
 #include "platform/qt/qt_tray_service.h"
 #include "platform/qt/qt_url_opener.h"
 #include "platform/qt/qt_window_system.h"
@@ -45,15 +46,16 @@ int main(int argc, char* argv[])
     PosixExecutableInfo executable;
     PosixFileIo files;
     IconvTextEncoding encoding;
-    QtShell shell;
+    FreedesktopShell shell;
     QtFolderPicker folderPicker;
     QtTrayService tray;
     QtUrlOpener urlOpener;
     QtWindowSystem windowSystem;
     OdbcDataAccess dataAccess;
+    PosixScheduleLock scheduleLock;
 
     Form1 form({clock, messageBox, executable, files, encoding, shell, folderPicker, tray, urlOpener, windowSystem,
-                dataAccess});
+                dataAccess, scheduleLock});
     runGuarded("Form_Load", [&] { form.Form_Load(); });
     if (form.unloaded())
         return 0;

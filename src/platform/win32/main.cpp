@@ -17,6 +17,7 @@
 #include "platform/win32/win32_tray_service.h"
 #include "platform/win32/win32_url_opener.h"
 #include "platform/win32/win32_window_system.h"
+#include "platform/win32/win32_schedule_lock.h"
 #include "platform/win32/windows_api.h"
 
 #include <commctrl.h>
@@ -39,9 +40,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     Win32UrlOpener urlOpener;
     Win32WindowSystem windowSystem;
     OdbcDataAccess dataAccess;
+    Win32ScheduleLock scheduleLock;
 
     Form1 form({clock, messageBox, executable, files, encoding, shell, folderPicker, tray, urlOpener, windowSystem,
-                dataAccess});
+                dataAccess, scheduleLock});
     Win32::runGuarded("Form_Load", [&] { form.Form_Load(); });
     if (form.unloaded())
         return 0;

@@ -48,6 +48,23 @@ TEST_F(PosixConfigFileTest, passwordFileIsPrivateAndSavesReplaceIt)
     EXPECT_EQ(entries, 1);
 }
 
+TEST_F(PosixConfigFileTest, aFileOnlyItsGroupMayReadKeepsItsGroupAndThatRight)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file a group it is not in";
+    saved();
+    // As the background service's installer leaves it: its account's group reads it.
+    const gid_t group = 4242;
+    ASSERT_EQ(::chown(iniPath().c_str(), static_cast<uid_t>(-1), group), 0);
+    ::chmod(iniPath().c_str(), 0640);
+    h.form.Text3.setText("new");
+    saved();
+    struct stat st {};
+    ASSERT_EQ(::stat(iniPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(st.st_gid, group);
+}
+
 // Root ignores folder permissions, so the save runs in a child process
 // that has given them up.
 TEST_F(PosixConfigFileTest, saveIntoAReadOnlyFolderKeepsTheOldFile)

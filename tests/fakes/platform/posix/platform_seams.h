@@ -5,6 +5,7 @@
 #include "platform/posix/freedesktop_trash.h"
 #include "platform/posix/iconv_text_encoding.h"
 #include "platform/posix/posix_file_io.h"
+#include "platform/posix/posix_schedule_lock.h"
 #include "platform/posix/posix_shell.h"
 
 // The Linux edition's own files, GBK and shell, for the tests shared by
@@ -12,6 +13,7 @@
 using PlatformFileIo = PosixFileIo;
 using PlatformTextEncoding = IconvTextEncoding;
 using PlatformShell = PosixShell;
+using PlatformScheduleLock = PosixScheduleLock;
 
 // The root folder of the file system, as an executable's folder can be.
 inline const std::string kRootFolder = "/";

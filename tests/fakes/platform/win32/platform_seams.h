@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/win32_file_io.h"
+#include "platform/win32/win32_schedule_lock.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_text_encoding.h"
 
@@ -11,6 +12,7 @@
 using PlatformFileIo = Win32FileIo;
 using PlatformTextEncoding = Win32TextEncoding;
 using PlatformShell = Win32Shell;
+using PlatformScheduleLock = Win32ScheduleLock;
 
 // The root folder of a drive, as an executable's folder can be.
 inline const std::string kRootFolder = "C:\\";

@@ -1,6 +1,6 @@
-#include "platform/qt/qt_shell.h"
+#include "platform/posix/freedesktop_shell.h"
 
-bool QtShell::moveToTrash(const std::string& path, const std::string& backupFolder)
+bool FreedesktopShell::moveToTrash(const std::string& path, const std::string& backupFolder)
 {
     // The same trash QFile::moveToTrash would pick, but the program's own
     // items in it are counted first: the freedesktop trash has no bound.

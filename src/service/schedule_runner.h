@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "backup/slot_schedule.h"
+#include "config/settings.h"
+#include "job/run_records.h"
+
+class DataAccess;
+class RunRecordStore;
+class RunnerLog;
+class ScheduleLock;
+class Shell;
+
+// The schedule of one settings file run with nobody at a window: the same
+// slot check and backup runs as the window's, but every database gets its
+// chance at every slot, each failure and each run goes to the system's log,
+// a slot that passed while the runner was not running is caught up once at
+// its next start, and the runner stands aside while the window runs the
+// same file's schedule.
+class ScheduleRunner final {
+public:
+    struct Seams {
+        Shell& shell;
+        DataAccess& dataAccess;
+        RunRecordStore& records;
+        ScheduleLock& lock;
+        RunnerLog& log;
+    };
+
+    ScheduleRunner(Seams seams, std::string settingsFile);
+
+    // The settings in force from now on: at start and at every reload.
+    void use(const Settings& settings);
+    bool hasSettings() const { return m_settings.has_value(); }
+
+    // The runner starts: it reads its records and runs, once, the most
+    // recent slot that passed unrun since its first start. A runner with no
+    // records yet catches nothing up.
+    void start(const LocalDateTime& now);
+    // One tick a second: the slot check, at a slot one run, and the
+    // warning when backups stopped succeeding.
+    void tick(const LocalDateTime& now);
+    // The runner stops: the schedule's lock goes.
+    void stop();
+
+    // One line of what the runner is doing, for the service manager.
+    std::string status(const LocalDateTime& now) const;
+    // Whether a backup run is under way (it holds the runner's thread).
+    bool running() const { return m_running; }
+
+private:
+    // Whether this runner may run the schedule now, saying so when that changes.
+    bool holdsSchedule();
+    void runSlot(const std::string& slot, const LocalDateTime& slotTime, const LocalDateTime& now);
+    void saveRecords();
+    void warnWhenQuietTooLong(const LocalDateTime& now);
+    std::vector<std::string> slotFields() const;
+
+    Seams m_seams;
+    std::string m_settingsFile;
+    std::optional<Settings> m_settings;
+    RunRecords m_records;
+    SlotCheck m_slotCheck;
+    bool m_standingAside = false;
+    bool m_lockProblemLogged = false;
+    bool m_running = false;
+    std::optional<LocalDateTime> m_lastQuietWarning;
+};
