@@ -51,6 +51,10 @@ footprint|1|every call seen:| [^ ]
 footprint|1|open sockets:| [^ ].*; logins at the server since the start: -?[0-9]+$
 footprint|1|resident memory over| [0-9]+ s of running schedule, every [0-9]+ s: Ondrel [0-9]+ -> [0-9]+ kB .*; baseline [0-9]+ -> [0-9]+ kB$
 footprint|1|logins at the server during the soak:| -?[0-9]+$
+service|1|Service CPU time over| [0-9]+ s idle: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
+service|1|Service private anonymous memory:| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
+service|1|Service slot second to first BACKUP statement at the server:| [0-9]+ slots
+service|1|median| -?[0-9]+ ms, best -?[0-9]+ ms, worst -?[0-9]+ ms; slots without a statement in their second: [0-9]+ [(]target
 windows|1|Slot second to first BACKUP statement at the server, under Wine:| [0-9]+ slots
 windows|1|median| [0-9]+ ms, best [0-9]+ ms, worst [0-9]+ ms; slots without a statement in their second: [0-9]+ [(]target
 windows|1|CPU time over| [0-9]+ s: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
@@ -71,7 +75,8 @@ scripts/install-deps.sh
 install_missing xdotool strace iproute2
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target ondrel sqlstandin schedule_benchmark bare_window window_clock
+cmake --build build -j"$(nproc)" --target ondrel sqlstandin schedule_benchmark bare_window window_clock \
+  ondrel-service bare_ticker
 # The Windows edition and its side of the Wine benchmark (a first build
 # of build-windows/ builds all of it, tests included).
 if [ -f build-windows/CMakeCache.txt ]; then
@@ -105,10 +110,12 @@ if $smoke; then
   schedule_sizes=(--slots 1 --databases 2 --rounds 1 --scale-databases 3 --scale-rounds 1 --trash-databases 2 --trash-runs 3)
   export FOOTPRINT_LAUNCHES=1 FOOTPRINT_CPU_SECONDS=1 FOOTPRINT_TRACE_SECONDS=2
   soak=1
+  service_sizes=(1 1)   # seconds idle, slots
   wine_sizes=(2 1)   # seconds idle, slots
   replace_sizes=(5 1)   # databases, rounds
 else
   schedule_sizes=()
+  service_sizes=(60 10)
   wine_sizes=(60 15)
   replace_sizes=(1000 5)
 fi
@@ -120,6 +127,9 @@ run schedule build/schedule_benchmark "${schedule_sizes[@]}"
 echo
 echo "== Footprint"
 run footprint bench/footprint.sh build "$soak"
+echo
+echo "== The background service"
+run service bench/service_footprint.sh build "${service_sizes[@]}"
 echo
 echo "== The Windows edition under Wine"
 run windows bench/wine_bench.sh build-windows build/sqlstandin "${wine_sizes[@]}"

@@ -1,7 +1,7 @@
 // The About box, the maker's links and the restore placeholder.
 
 #include "app/form1.h"
-#include "app/sites.h"
+#include "text/sites.h"
 #include "platform/message_box.h"
 #include "platform/url_opener.h"
 #include "text/letter_case.h"

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/sites.h"
+#include "text/sites.h"
 #include "job/run_records.h"
 #include "platform/clock.h"
 #include "platform/executable_info.h"

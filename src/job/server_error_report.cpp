@@ -1,6 +1,6 @@
 #include "job/server_error_report.h"
 
-#include "app/sites.h"
+#include "text/sites.h"
 #include "platform/database_error.h"
 
 namespace ServerErrorReport {

@@ -194,6 +194,11 @@ void ScheduleRunner::warnWhenQuietTooLong(const LocalDateTime& now)
     m_seams.log.write(Priority::Warning, RunAlerts::quietTooLong(m_records));
 }
 
+std::optional<LocalDateTime> ScheduleRunner::nextSlot(const LocalDateTime& now) const
+{
+    return SlotSchedule::next(slotFields(), now);
+}
+
 std::string ScheduleRunner::status(const LocalDateTime& now) const
 {
     if (!m_settings)
@@ -202,7 +207,7 @@ std::string ScheduleRunner::status(const LocalDateTime& now) const
         return "窗口程序正在运行此备份计划";
     if (m_running)
         return "正在备份";
-    const auto next = SlotSchedule::next(slotFields(), now);
+    const auto next = nextSlot(now);
     if (!next)
         return "没有有效的时间段,不会备份";
     return "下次备份:" + next->text();

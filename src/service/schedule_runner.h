@@ -46,8 +46,13 @@ public:
     // The runner stops: the schedule's lock goes.
     void stop();
 
+    // The moment the next slot comes, after this second; nothing without a
+    // valid slot or settings.
+    std::optional<LocalDateTime> nextSlot(const LocalDateTime& now) const;
     // One line of what the runner is doing, for the service manager.
     std::string status(const LocalDateTime& now) const;
+    // Whether the window holds the schedule, as the last check found.
+    bool standingAside() const { return m_standingAside; }
     // Whether a backup run is under way (it holds the runner's thread).
     bool running() const { return m_running; }
 

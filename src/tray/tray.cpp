@@ -1,6 +1,6 @@
 #include "tray/tray.h"
 
-#include "app/sites.h"
+#include "text/sites.h"
 
 std::string Tray::tipText()
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/sites.h"
+#include "text/sites.h"
 #include "case_name.h"
 #include "fakes/form_harness.h"
 #include "job/server_error_report.h"

@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <functional>
 
-#include "app/sites.h"
+#include "text/sites.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/posix/freedesktop_shell.h"
 #include "platform/qt/qt_url_opener.h"

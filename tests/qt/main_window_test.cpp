@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/sites.h"
+#include "text/sites.h"
 #include "fakes/file_bytes.h"
 #include "unit/settings_file_bytes.h"
 #include "window_harness.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sites.h"
+#include "text/sites.h"
 #include "platform/win32/message_loop.h"
 
 namespace ondrel::win32test {

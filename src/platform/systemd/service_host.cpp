@@ -4,6 +4,8 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -38,6 +40,7 @@ std::int64_t steadyMs()
 ServiceHost::ServiceHost(Seams seams, std::string settingsFile)
     : m_seams(seams)
     , m_settingsFile(std::move(settingsFile))
+    , m_watch(m_settingsFile)
 {
 }
 
@@ -52,6 +55,8 @@ ServiceHost::FileStamp ServiceHost::stampOfSettings() const
 
 void ServiceHost::readSettings(bool always)
 {
+    if (!always && m_lastStamp && !m_watch.mayHaveChanged())
+        return;
     const FileStamp stamp = stampOfSettings();
     if (!always && m_lastStamp && *m_lastStamp == stamp)
         return;
@@ -104,12 +109,34 @@ bool ServiceHost::check()
     return m_seams.runner.hasSettings();
 }
 
+std::int64_t ServiceHost::msToNextCheck() const
+{
+    // Awake at least this often whatever the slots: a wall clock set
+    // forward, or a change of daylight-saving time, is noticed soon, and a
+    // slot it skipped is caught up then.
+    // Standing aside for the window, the runner looks each second for the
+    // window to let the schedule go.
+    std::int64_t longest = m_seams.runner.standingAside() ? 1000 : kLongestSleepMs;
+    if (const auto watchdog = m_seams.notifier.watchdogInterval())
+        longest = std::min<std::int64_t>(longest,
+                                         std::chrono::duration_cast<std::chrono::milliseconds>(*watchdog).count() / 4);
+    const LocalDateTime now = m_seams.clock.now();
+    const auto next = m_seams.runner.nextSlot(now);
+    if (!next)
+        return longest;
+    const std::int64_t untilSlot =
+        (next->serialSecond() - now.serialSecond()) * 1000 - now.millisecond + TickSchedule::kOffsetMs;
+    return std::clamp<std::int64_t>(untilSlot, 1, longest);
+}
+
 int ServiceHost::run()
 {
     sigset_t signals;
     sigemptyset(&signals);
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaddset(&signals, signal);
+    // The signals wait for the loop, which takes them between runs: a
+    // backup under way is never cut short by a stop.
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
     if (signalFd < 0) {
@@ -130,32 +157,33 @@ int ServiceHost::run()
     m_seams.runner.start(m_seams.clock.now());
     m_inTick = false;
 
-    std::optional<std::int64_t> previousTickSecond;
+    // The loop sleeps till the next slot's second (or a signal, or a change
+    // in the settings file's folder) and then checks as the window's tick
+    // does: the slot check sees the seconds between as passed.
+    std::optional<std::int64_t> previousCheckSecond;
     for (;;) {
         m_lastBeatMs = steadyMs();
         reportStatus();
-        const std::int64_t now = wallMs();
-        const auto delay = TickSchedule::delayToNextTick(now, previousTickSecond, 1000);
-        pollfd wait{signalFd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, static_cast<int>(delay));
-        if (ready > 0) {
-            signalfd_siginfo info{};
-            if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-                if (info.ssi_signo == SIGHUP) {
-                    readSettings(true);
-                    continue;
-                }
-                break;
-            }
-            continue;
-        }
+        pollfd waits[2] = {{signalFd, POLLIN, 0}, {m_watch.descriptor(), POLLIN, 0}};
+        const int ready = ::poll(waits, m_watch.descriptor() >= 0 ? 2 : 1, static_cast<int>(msToNextCheck()));
         if (ready < 0)
             continue;
-        // poll's timeout may end a little early: the schedule never ticks
-        // a second twice.
-        if (previousTickSecond && wallMs() / 1000 <= *previousTickSecond)
+        if (waits[0].revents & POLLIN) {
+            signalfd_siginfo info{};
+            if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info) && info.ssi_signo != SIGHUP)
+                break;
+            readSettings(true);
             continue;
-        previousTickSecond = wallMs() / 1000;
+        }
+        if (ready > 0) {
+            readSettings(false);
+            continue;
+        }
+        // The wait may end a little early: a second is never checked twice.
+        const std::int64_t second = wallMs() / 1000;
+        if (previousCheckSecond && second <= *previousCheckSecond)
+            continue;
+        previousCheckSecond = second;
         readSettings(false);
         m_inTick = true;
         m_seams.runner.tick(m_seams.clock.now());

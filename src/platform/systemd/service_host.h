@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include "platform/systemd/folder_watch.h"
+
 class Clock;
 class FileIo;
 class ScheduleRunner;
@@ -14,10 +16,10 @@ class SystemdNotifier;
 class TextEncoding;
 class RunnerLog;
 
-// Runs the schedule as a systemd service: a tick just after each whole
-// second, the settings file read again when it changed (or at SIGHUP), the
-// service manager told that the service is ready, what it is doing, and
-// that it is alive, until SIGTERM or SIGINT.
+// Runs the schedule as a systemd service: asleep till the next slot's
+// second (half a minute at most), the settings file read again when it
+// changed (or at SIGHUP), the service manager told that the service is
+// ready, what it is doing, and that it is alive, until SIGTERM or SIGINT.
 class ServiceHost final {
 public:
     struct Seams {
@@ -51,10 +53,15 @@ private:
     // always); a file that cannot be read leaves the settings in force.
     void readSettings(bool always);
     void reportStatus();
+    // How long the loop may sleep: till just after the next slot's second.
+    std::int64_t msToNextCheck() const;
+
+    static constexpr std::int64_t kLongestSleepMs = 30000;
     void watchdogLoop();
 
     Seams m_seams;
     std::string m_settingsFile;
+    FolderWatch m_watch;
     std::optional<FileStamp> m_lastStamp;
     std::string m_lastStatus;
     // For the watchdog's thread: when the loop last went round, and whether

@@ -1,4 +1,4 @@
-#include "app/sites.h"
+#include "text/sites.h"
 
 #include "text/letter_case.h"
 
