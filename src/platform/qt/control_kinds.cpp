@@ -13,6 +13,7 @@
 #include "app/check_box.h"
 #include "app/label.h"
 #include "app/option_button.h"
+#include "app/view/adapter_by_kind.h"
 #include "app/view/control_relay.h"
 #include "platform/qt/caption_label.h"
 #include "platform/qt/click_relay.h"
@@ -204,28 +205,6 @@ class CheckBoxKind final : public ControlKindAdapter {
 
 const ControlKindAdapter& adapterFor(ControlKind kind)
 {
-    static const FrameKind frame;
-    static const LabelKind label;
-    static const TextBoxKind textBox;
-    static const CommandButtonKind commandButton;
-    static const ComboBoxKind comboBox;
-    static const OptionButtonKind optionButton;
-    static const CheckBoxKind checkBox;
-    switch (kind) {
-    case ControlKind::Frame:
-        return frame;
-    case ControlKind::Label:
-        return label;
-    case ControlKind::TextBox:
-        return textBox;
-    case ControlKind::CommandButton:
-        return commandButton;
-    case ControlKind::ComboBox:
-        return comboBox;
-    case ControlKind::OptionButton:
-        return optionButton;
-    case ControlKind::CheckBox:
-        return checkBox;
-    }
-    return frame;
+    return adapterByKind<ControlKindAdapter, FrameKind, LabelKind, TextBoxKind, CommandButtonKind, ComboBoxKind,
+                         OptionButtonKind, CheckBoxKind>(kind);
 }

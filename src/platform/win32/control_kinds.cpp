@@ -5,6 +5,7 @@
 #include "app/label.h"
 #include "app/option_button.h"
 #include "app/text_box.h"
+#include "app/view/adapter_by_kind.h"
 #include "app/view/control_relay.h"
 #include "platform/win32/controls/button.h"
 #include "platform/win32/controls/edit.h"
@@ -184,30 +185,8 @@ void ControlKindAdapter::render(const Control& control, const Window& window, Co
 
 const ControlKindAdapter& adapterFor(ControlKind kind)
 {
-    static const FrameKind frame;
-    static const LabelKind label;
-    static const TextBoxKind textBox;
-    static const CommandButtonKind commandButton;
-    static const ComboBoxKind comboBox;
-    static const OptionButtonKind optionButton;
-    static const CheckBoxKind checkBox;
-    switch (kind) {
-    case ControlKind::Frame:
-        return frame;
-    case ControlKind::Label:
-        return label;
-    case ControlKind::TextBox:
-        return textBox;
-    case ControlKind::CommandButton:
-        return commandButton;
-    case ControlKind::ComboBox:
-        return comboBox;
-    case ControlKind::OptionButton:
-        return optionButton;
-    case ControlKind::CheckBox:
-        return checkBox;
-    }
-    return frame;
+    return adapterByKind<ControlKindAdapter, FrameKind, LabelKind, TextBoxKind, CommandButtonKind, ComboBoxKind,
+                         OptionButtonKind, CheckBoxKind>(kind);
 }
 
 void renderComboBox(const ::ComboBox& combo, const ComboBox& box, bool refill)
