@@ -28,10 +28,10 @@ QString qs(const std::string& text)
 }
 
 class FrameKind final : public ControlKindAdapter {
-    QWidget* create(Control& control, QWidget* parent, const ControlRelay&) const override
+    QWidget* create(Control& control, QWidget* parent, const ControlRelay& relay) const override
     {
         auto* frame = new QGroupBox(parent);
-        frame->installEventFilter(new ClickRelay(control, frame));
+        frame->installEventFilter(new ClickRelay(control, relay, frame));
         return frame;
     }
     void render(const Control& control, QWidget* widget) const override
@@ -41,14 +41,14 @@ class FrameKind final : public ControlKindAdapter {
 };
 
 class LabelKind final : public ControlKindAdapter {
-    QWidget* create(Control& control, QWidget* parent, const ControlRelay&) const override
+    QWidget* create(Control& control, QWidget* parent, const ControlRelay& relay) const override
     {
         const auto& label = static_cast<const Label&>(control);
         auto* qlabel = new CaptionLabel(parent);
         qlabel->setFont(ViewFonts::fontFor(label.font()));
         if (label.font().underline)
             qlabel->setCursor(Qt::PointingHandCursor);
-        qlabel->installEventFilter(new ClickRelay(control, qlabel));
+        qlabel->installEventFilter(new ClickRelay(control, relay, qlabel));
         return qlabel;
     }
     void render(const Control& control, QWidget* widget) const override
