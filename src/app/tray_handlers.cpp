@@ -2,14 +2,16 @@
 
 #include "app/flag_scope.h"
 #include "app/form1.h"
+#include "app/view/centring.h"
 #include "platform/tray_service.h"
 #include "platform/window_system.h"
 
 void Form1::centre()
 {
     const WindowSystem& screen = m_services.windowSystem;
-    Move((screen.screenWidthTwips() - screen.windowWidthTwips()) / 2,
-         (screen.screenHeightTwips() - screen.windowHeightTwips()) / 2);
+    const TwipsPoint centred = centredOn({screen.screenWidthTwips(), screen.screenHeightTwips()},
+                                         {screen.windowWidthTwips(), screen.windowHeightTwips()});
+    Move(centred.left, centred.top);
 }
 
 // Off the taskbar only where the tray icon can bring the window back.

@@ -415,7 +415,7 @@ TEST(Window, clicksThatWaitedForTheWindowAreDropped)
         PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     };
     click();
-    Sleep(Win32::MessageLoop::kStaleMs + 500); // the window is busy
+    Sleep(static_cast<DWORD>(kStaleInputMs) + 500); // the window is busy
     loop.handleWaiting();
     EXPECT_TRUE(w.h.messages.boxes.empty()) << "a click replayed long after it was made";
     click();

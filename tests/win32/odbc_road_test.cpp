@@ -1,4 +1,4 @@
-#include "odbc_client.h"
+#include "odbc_session.h"
 #include "standin_road.h"
 #include "wide_text.h"
 
@@ -55,7 +55,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(road.up());
-        const OdbcOutcome connected = client.connect(road.connectionString());
+        const OdbcResult connected = client.connect(utf8(road.connectionString()));
         ASSERT_TRUE(connected.ok()) << connected.describe();
     }
 
@@ -68,7 +68,7 @@ protected:
     }
 
     StandinRoad road = StandinRoad::fromEnvironment();
-    OdbcClient client;
+    OdbcSession client;
 };
 
 struct ExistenceCase {
@@ -87,7 +87,7 @@ class ExistenceQuery : public OdbcRoad, public ::testing::WithParamInterface<Exi
 TEST_P(ExistenceQuery, FindsWhatTheServerHolds)
 {
     const std::wstring sql = L"Select * From master.dbo.sysdatabases Where name = N'" + GetParam().database + L"'";
-    const OdbcOutcome found = client.execute(sql);
+    const OdbcResult found = client.execute(utf8(sql));
     ASSERT_TRUE(found.ok()) << found.describe();
     ASSERT_EQ(found.rows.size(), GetParam().rows);
     if (!found.rows.empty()) {
@@ -107,7 +107,7 @@ TEST_F(OdbcRoad, BackupToAnUpperCasedFolderWritesTheFileThere)
 {
     const std::wstring file = unique(L"SALES");
     const std::wstring sql = L"backup database [Sales] to disk=N'" + upperCased(road.backups()) + L"\\" + file + L"'";
-    const OdbcOutcome backup = client.execute(sql);
+    const OdbcResult backup = client.execute(utf8(sql));
     ASSERT_TRUE(backup.ok()) << backup.describe();
     EXPECT_EQ(backup.natives(), (std::vector<int>{4035, 4035, 3014})) << backup.describe();
     EXPECT_TRUE(contains(namesIn(road.backups()), file));
@@ -118,7 +118,7 @@ TEST_F(OdbcRoad, ChineseNamesTravelIntact)
 {
     const std::wstring file = unique(L"销售 完整");
     const std::wstring sql = L"backup database [销售] to disk=N'" + road.backups() + L"\\" + file + L"'";
-    const OdbcOutcome backup = client.execute(sql);
+    const OdbcResult backup = client.execute(utf8(sql));
     ASSERT_TRUE(backup.ok()) << backup.describe();
     EXPECT_TRUE(contains(namesIn(road.backups()), file));
     EXPECT_TRUE(contains(road.statements(), utf8(sql))) << utf8(sql);
@@ -127,10 +127,10 @@ TEST_F(OdbcRoad, ChineseNamesTravelIntact)
 TEST_F(OdbcRoad, AFailedBackupReportsTheServersErrors)
 {
     const std::wstring sql = L"backup database [Sales] to disk=N'Q:\\" + unique(L"NOWHERE") + L"'";
-    const OdbcOutcome backup = client.execute(sql);
+    const OdbcResult backup = client.execute(utf8(sql));
     EXPECT_EQ(backup.rc, SQL_ERROR);
     ASSERT_EQ(backup.natives(), (std::vector<int>{3201, 3013})) << backup.describe();
-    EXPECT_EQ(backup.diagnostics[0].text,
+    EXPECT_EQ(backup.messages[0].text,
               "[FreeTDS][SQL Server]Cannot open backup device 'Q:\\" + utf8(unique(L"NOWHERE"))
                   + "'. Operating system error 3(The system cannot find the path specified.).");
 }

@@ -3,10 +3,16 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "app/control.h"
-#include "platform/qt/guard.h"
+#include <utility>
 
-ClickRelay::ClickRelay(Control& control, QObject* parent) : QObject(parent), m_control(control) {}
+#include "app/control.h"
+
+ClickRelay::ClickRelay(Control& control, ControlRelay relay, QObject* parent)
+    : QObject(parent)
+    , m_control(control)
+    , m_relay(std::move(relay))
+{
+}
 
 bool ClickRelay::eventFilter(QObject* watched, QEvent* event)
 {
@@ -15,7 +21,7 @@ bool ClickRelay::eventFilter(QObject* watched, QEvent* event)
         auto* widget = qobject_cast<QWidget*>(watched);
         if (mouse->button() == Qt::LeftButton && widget && widget->isEnabled()
             && widget->rect().contains(mouse->position().toPoint())) {
-            runGuarded("click", [this] { m_control.click(); });
+            m_relay.click(m_control);
             return true;
         }
     }

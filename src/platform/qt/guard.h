@@ -1,19 +1,20 @@
 #pragma once
 
 #include <QtGlobal>
-#include <exception>
+#include <string>
 #include <utility>
 
-// Runs a model handler from the event loop. Nothing may unwind through Qt:
-// a failure the handler did not catch is logged and the program goes on.
+#include "app/view/guarded.h"
+
+// A model call's failure goes to Qt's log.
+inline void logToQt(const std::string& text)
+{
+    qCritical("%s", text.c_str());
+}
+
+// Runs a model handler from the event loop, its failure logged.
 template <typename Handler>
 void runGuarded(const char* what, Handler&& handler) noexcept
 {
-    try {
-        std::forward<Handler>(handler)();
-    } catch (const std::exception& error) {
-        qCritical("%s failed: %s", what, error.what());
-    } catch (...) {
-        qCritical("%s failed", what);
-    }
+    runGuarded(what, std::forward<Handler>(handler), logToQt);
 }

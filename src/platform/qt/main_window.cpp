@@ -1,25 +1,15 @@
 #include "platform/qt/main_window.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QWindow>
 
 #include "app/form1.h"
-#include "platform/qt/caption_label.h"
-#include "platform/qt/click_relay.h"
+#include "platform/qt/control_kinds.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/icons.h"
-#include "platform/qt/password_style.h"
 #include "platform/qt/qt_tray_service.h"
 #include "platform/qt/stale_input_filter.h"
 #include "platform/qt/twips.h"
@@ -39,37 +29,13 @@ Qt::WindowFlags flagsFor(bool inTaskbar)
         | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 }
 
-Qt::CheckState checkState(int value)
-{
-    switch (value) {
-    case 1:
-        return Qt::Checked;
-    case 2:
-        return Qt::PartiallyChecked;
-    default:
-        return Qt::Unchecked;
-    }
-}
-
-// Whether the widget lists exactly the model's entries, in order.
-bool sameEntries(const ComboBox& combo, const QComboBox& widget)
-{
-    const std::vector<std::string>& items = combo.items();
-    if (static_cast<std::size_t>(widget.count()) != items.size())
-        return false;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (widget.itemText(static_cast<int>(i)) != qs(items[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 MainWindow::MainWindow(Form1& form, QWidget* parent)
     : QWidget(parent)
     , m_form(form)
     , m_twipsPerPixel(Twips::perPixel(*this))
+    , m_relay(logToQt, [this](const Control& control) { render(control); })
 {
     setObjectName(QStringLiteral("Form1"));
     // Only the model's exit paths end the program: a message box closed while
@@ -84,10 +50,6 @@ MainWindow::MainWindow(Form1& form, QWidget* parent)
     qApp->installEventFilter(new StaleInputFilter(this));
 
     QPointer<MainWindow> self(this);
-    m_form.windowChanged.connect([self] {
-        if (self)
-            self->renderWindow();
-    });
     m_form.ended.connect([self] {
         if (self)
             self->onEnded();
@@ -98,7 +60,7 @@ MainWindow::MainWindow(Form1& form, QWidget* parent)
     // really ends with Qt's quit, which closes the window; whatever else
     // quits takes the tray icon away as every exit does.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { unload(); });
-    renderWindow();
+    m_presenter.emplace(m_form, m_native);
     m_frameWatch.setInterval(kFrameCheckMs);
     connect(&m_frameWatch, &QTimer::timeout, this, [this] { followFrame(); });
 }
@@ -124,85 +86,7 @@ void MainWindow::buildControls()
 
 QWidget* MainWindow::createWidget(Control& control, QWidget* parent)
 {
-    QWidget* widget = nullptr;
-    switch (control.kind()) {
-    case ControlKind::Frame: {
-        widget = new QGroupBox(parent);
-        widget->installEventFilter(new ClickRelay(control, widget));
-        break;
-    }
-    case ControlKind::Label: {
-        auto& label = static_cast<Label&>(control);
-        auto* qlabel = new CaptionLabel(parent);
-        qlabel->setFont(ViewFonts::fontFor(label.font()));
-        if (label.font().underline)
-            qlabel->setCursor(Qt::PointingHandCursor);
-        qlabel->installEventFilter(new ClickRelay(control, qlabel));
-        widget = qlabel;
-        break;
-    }
-    case ControlKind::TextBox: {
-        auto& textBox = static_cast<TextBox&>(control);
-        auto* edit = new QLineEdit(parent);
-        if (textBox.passwordChar() != '\0') {
-            auto* style = new PasswordStyle(textBox.passwordChar());
-            style->setParent(edit);
-            edit->setStyle(style);
-            edit->setEchoMode(QLineEdit::Password);
-        }
-        connect(edit, &QLineEdit::textEdited, this, [&textBox](const QString& text) {
-            runGuarded("typing", [&] { textBox.setText(text.toStdString()); });
-        });
-        widget = edit;
-        break;
-    }
-    case ControlKind::CommandButton: {
-        auto* button = new QPushButton(parent);
-        connect(button, &QPushButton::clicked, this, [&control] { runGuarded("click", [&] { control.click(); }); });
-        widget = button;
-        break;
-    }
-    case ControlKind::ComboBox: {
-        auto& combo = static_cast<ComboBox&>(control);
-        auto* box = new QComboBox(parent);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-        box->setCompleter(nullptr);
-        connect(box->lineEdit(), &QLineEdit::textEdited, this,
-                [&combo](const QString& text) { runGuarded("typing", [&] { combo.typeText(text.toStdString()); }); });
-        connect(box, &QComboBox::activated, this,
-                [&combo](int index) { runGuarded("choosing", [&] { combo.setListIndex(index); }); });
-        QPointer<MainWindow> self(this);
-        QPointer<QComboBox> target(box);
-        combo.itemsChanged.connect([self, target, &combo] {
-            if (self && target)
-                self->renderCombo(combo, target);
-        });
-        widget = box;
-        break;
-    }
-    case ControlKind::OptionButton: {
-        auto* radio = new QRadioButton(parent);
-        // The model keeps the group exclusive, and lets it have no choice at all.
-        radio->setAutoExclusive(false);
-        connect(radio, &QRadioButton::clicked, this, [this, &control] {
-            runGuarded("click", [&] { control.click(); });
-            render(control);
-        });
-        widget = radio;
-        break;
-    }
-    case ControlKind::CheckBox: {
-        auto* check = new QCheckBox(parent);
-        connect(check, &QCheckBox::clicked, this, [this, &control] {
-            runGuarded("click", [&] { control.click(); });
-            render(control);
-        });
-        widget = check;
-        break;
-    }
-    }
-
+    QWidget* widget = adapterFor(control.kind()).create(control, parent, m_relay);
     widget->setObjectName(qs(control.name()));
     widget->setGeometry(Twips::toPixels(control.rect(), m_twipsPerPixel));
     m_widgets[&control] = widget;
@@ -227,123 +111,71 @@ void MainWindow::render(const Control& control)
         return;
     widget->setEnabled(control.enabled());
     widget->setHidden(!control.visible());
-    const QString caption = qs(control.caption());
-    switch (control.kind()) {
-    case ControlKind::Frame:
-        static_cast<QGroupBox*>(widget)->setTitle(caption);
-        break;
-    case ControlKind::Label:
-        static_cast<QLabel*>(widget)->setText(caption);
-        break;
-    case ControlKind::TextBox: {
-        // Only a real difference is written back: rewriting what the
-        // operator just typed would move the cursor.
-        auto* edit = static_cast<QLineEdit*>(widget);
-        if (edit->text() != caption)
-            edit->setText(caption);
-        break;
-    }
-    case ControlKind::CommandButton:
-        static_cast<QPushButton*>(widget)->setText(caption);
-        break;
-    case ControlKind::ComboBox:
-        renderCombo(static_cast<const ComboBox&>(control), static_cast<QComboBox*>(widget));
-        break;
-    case ControlKind::OptionButton: {
-        auto* radio = static_cast<QRadioButton*>(widget);
-        radio->setText(caption);
-        radio->setChecked(static_cast<const OptionButton&>(control).value());
-        break;
-    }
-    case ControlKind::CheckBox: {
-        auto* check = static_cast<QCheckBox*>(widget);
-        check->setText(caption);
-        check->setCheckState(checkState(static_cast<const CheckBox&>(control).value()));
-        break;
-    }
-    }
+    adapterFor(control.kind()).render(control, widget);
 }
 
-void MainWindow::renderCombo(const ComboBox& combo, QComboBox* widget)
+// --- The window's side of WindowPresenter -----------------------------------
+
+void MainWindow::Native::setTitle(const std::string& caption)
 {
-    const QSignalBlocker block(widget);
-    QLineEdit* edit = widget->lineEdit();
-    const QString text = qs(combo.text());
-    const bool textUnchanged = edit->text() == text;
-    const int cursor = edit->cursorPosition();
-    // The list is whatever the model holds, also the entries it had before
-    // the widget was made (the settings file is read before the window).
-    if (!sameEntries(combo, *widget)) {
-        widget->clear();
-        for (const std::string& item : combo.items())
-            widget->addItem(qs(item));
-    }
-    const int index = static_cast<int>(combo.listIndex());
-    if (widget->currentIndex() != index)
-        widget->setCurrentIndex(index);
-    if (edit->text() != text) {
-        edit->setText(text);
-        if (textUnchanged)
-            edit->setCursorPosition(cursor);
-    }
+    m_window.setWindowTitle(qs(caption));
 }
 
-void MainWindow::renderWindow()
+void MainWindow::Native::setIcon(Icon icon)
 {
-    setWindowTitle(qs(m_form.caption()));
-    if (m_icon != m_form.icon()) {
-        m_icon = m_form.icon();
-        setWindowIcon(Icons::forPicture(*m_icon));
-    }
-
-    const bool inTaskbar = m_form.showInTaskbar();
-    if (m_inTaskbar != inTaskbar)
-        applyTaskbarEntry(inTaskbar);
-
-    const std::pair<float, float> position{m_form.left(), m_form.top()};
-    if (m_position != position) {
-        m_position = position;
-        const QPoint outer(Twips::toPixels(position.first, m_twipsPerPixel),
-                           Twips::toPixels(position.second, m_twipsPerPixel));
-        // The frame goes where the model says, with the margins the
-        // platform knows now: move() would use the ones the widget learnt
-        // at its last move.
-        const QWindow* handle = windowHandle();
-        const QMargins frame = handle ? handle->frameMargins() : QMargins();
-        setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), size()));
-    }
-
-    const std::pair<bool, bool> shown{m_form.visible(), m_form.minimized()};
-    if (m_started && m_shownState != shown) {
-        m_shownState = shown;
-        applyVisibility();
-    }
+    m_window.setWindowIcon(Icons::forPicture(icon));
 }
 
-void MainWindow::applyTaskbarEntry(bool inTaskbar)
+bool MainWindow::Native::setTaskbarEntry(bool inTaskbar)
 {
-    m_inTaskbar = inTaskbar;
-    const bool wasVisible = isVisible();
-    // Changing the flags hides the window; show it again as it was.
-    setWindowFlags(flagsFor(inTaskbar));
-    if (wasVisible)
-        applyVisibility();
+    const bool wasVisible = m_window.isVisible();
+    // Changing the flags hides the window.
+    m_window.setWindowFlags(flagsFor(inTaskbar));
+    return wasVisible;
 }
 
-void MainWindow::applyVisibility()
+void MainWindow::Native::moveTo(TwipsPoint outer)
 {
-    if (!m_form.visible()) {
-        hide();
-    } else if (m_form.minimized()) {
-        showMinimized();
-    } else {
-        if (isMinimized())
-            showNormal();
-        else
-            show();
-        raise();
-        activateWindow();
-    }
+    const QPoint corner(Twips::toPixels(outer.left, m_window.m_twipsPerPixel),
+                        Twips::toPixels(outer.top, m_window.m_twipsPerPixel));
+    // The frame goes where the model says, with the margins the platform
+    // knows now: move() would use the ones the widget learnt at its last
+    // move.
+    const QWindow* handle = m_window.windowHandle();
+    const QMargins frame = handle ? handle->frameMargins() : QMargins();
+    m_window.setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), m_window.size()));
+}
+
+void MainWindow::Native::hide()
+{
+    m_window.hide();
+}
+
+void MainWindow::Native::minimise()
+{
+    m_window.showMinimized();
+}
+
+void MainWindow::Native::showInFront()
+{
+    if (m_window.isMinimized())
+        m_window.showNormal();
+    else
+        m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
+}
+
+std::optional<NativeWindow::Sizes> MainWindow::Native::sizes() const
+{
+    const QScreen* screen = m_window.screen();
+    if (!screen)
+        return std::nullopt;
+    const float perPixel = m_window.m_twipsPerPixel;
+    const QSize area = screen->geometry().size();
+    const QSize outer = m_window.outerGeometry().size();
+    return Sizes{{static_cast<float>(area.width()) * perPixel, static_cast<float>(area.height()) * perPixel},
+                 {static_cast<float>(outer.width()) * perPixel, static_cast<float>(outer.height()) * perPixel}};
 }
 
 void MainWindow::start()
@@ -351,12 +183,10 @@ void MainWindow::start()
     // The platform window exists before it is measured: where the platform
     // knows the frame in advance, it is then part of the outer size.
     create();
-    centreOnScreen();
     const std::vector<Control*>& order = m_form.tabOrder();
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(widgetFor(*order[i - 1]), widgetFor(*order[i]));
-    m_started = true;
-    renderWindow();
+    m_presenter->start();
     if (!order.empty())
         widgetFor(*order.front())->setFocus(Qt::OtherFocusReason);
     // X11 reports the frame a window manager puts around the window only
@@ -375,17 +205,6 @@ QRect MainWindow::outerGeometry() const
     return handle ? handle->frameGeometry() : frameGeometry();
 }
 
-void MainWindow::centreOnScreen()
-{
-    const QScreen* screen = this->screen();
-    if (!screen)
-        return;
-    const QSize area = screen->geometry().size();
-    const QSize outer = outerGeometry().size();
-    m_form.Move(static_cast<float>(area.width() - outer.width()) * m_twipsPerPixel / 2,
-                static_cast<float>(area.height() - outer.height()) * m_twipsPerPixel / 2);
-}
-
 void MainWindow::followFrame()
 {
     // While the window manager reparents the window, X11 can report a frame
@@ -398,10 +217,9 @@ void MainWindow::followFrame()
         return;
     }
     m_frameWatch.stop();
-    const std::pair<float, float> centred{m_form.left(), m_form.top()};
-    if (m_position != centred || !isVisible())
+    if (!m_presenter->atModelPosition() || !isVisible())
         return;
-    centreOnScreen();
+    m_presenter->centre();
 }
 
 void MainWindow::attachTray(QtTrayService& tray)

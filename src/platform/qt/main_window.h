@@ -5,15 +5,14 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 
-#include "app/picture.h"
+#include "app/view/control_relay.h"
+#include "app/view/native_window.h"
+#include "app/view/window_presenter.h"
 #include "platform/tray_service.h"
 
 class Control;
-class ComboBox;
 class Form1;
-class QComboBox;
 class QtTrayService;
 
 // The window on the screen. It renders the model's controls and window
@@ -48,15 +47,28 @@ private:
     void buildControls();
     QWidget* createWidget(Control& control, QWidget* parent);
     void render(const Control& control);
-    void renderCombo(const ComboBox& combo, QComboBox* widget);
-    void renderWindow();
-    void applyTaskbarEntry(bool inTaskbar);
-    void applyVisibility();
     void unload();
     void onEnded();
-    void centreOnScreen();
     void followFrame();
     QRect outerGeometry() const;
+
+    // The window's side of WindowPresenter.
+    class Native final : public NativeWindow {
+    public:
+        explicit Native(MainWindow& window) : m_window(window) {}
+
+        void setTitle(const std::string& caption) override;
+        void setIcon(Icon icon) override;
+        bool setTaskbarEntry(bool inTaskbar) override;
+        void moveTo(TwipsPoint outer) override;
+        void hide() override;
+        void minimise() override;
+        void showInFront() override;
+        std::optional<Sizes> sizes() const override;
+
+    private:
+        MainWindow& m_window;
+    };
 
     // How long to look for the frame of a window manager after showing:
     // never, where the frame was known before.
@@ -66,13 +78,10 @@ private:
     Form1& m_form;
     float m_twipsPerPixel;
     std::map<const Control*, QWidget*> m_widgets;
-    bool m_started = false;
-    // What of the model's window state has been rendered, so that a change
-    // of one property does not undo what the operator did to another.
-    std::optional<Icon> m_icon;
-    std::optional<bool> m_inTaskbar;
-    std::optional<std::pair<float, float>> m_position;
-    std::optional<std::pair<bool, bool>> m_shownState;
+    ControlRelay m_relay;
+    Native m_native{*this};
+    // Made once the controls exist.
+    std::optional<WindowPresenter> m_presenter;
     QTimer m_frameWatch;
     int m_frameChecks = 0;
 };

@@ -44,7 +44,7 @@ bool StaleInputFilter::stale(std::uint64_t eventMs, std::int64_t nowMs)
         m_sameClock = waited > -kPromptMs && waited < kPromptMs;
         return false;
     }
-    return waited > kStaleMs;
+    return waited > kStaleInputMs;
 }
 
 bool StaleInputFilter::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <cstdint>
 
+#include "platform/stale_input.h"
+
 // Drops the operator's input that waited for the window: clicks and keys
 // made while a handler held the window's one thread (a statement runs on
 // it until the server answers) would otherwise be replayed once it returns,
@@ -12,12 +14,10 @@
 // X servers and Wayland compositors on this machine take it from the
 // monotonic clock, as std::chrono::steady_clock does, modulo 2^32. Once an
 // event has come promptly with such a time, any event that arrives more
-// than kStaleMs after it was made is dropped. Until then (a display on
+// than kStaleInputMs after it was made is dropped. Until then (a display on
 // another machine, a platform of its own clock) nothing is dropped.
 class StaleInputFilter final : public QObject {
 public:
-    static constexpr std::int64_t kStaleMs = 1000;
-
     explicit StaleInputFilter(QObject* parent = nullptr) : QObject(parent) {}
 
     // The decision for an event made at eventMs (the window system's time)

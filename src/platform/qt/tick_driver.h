@@ -2,29 +2,27 @@
 
 #include <QObject>
 #include <QTimer>
-#include <cstdint>
 #include <functional>
 #include <optional>
 
+#include "app/view/tick_pacer.h"
+
 class Timer;
 
-// Drives the model's timer: while it is enabled, one tick per interval,
-// each falling just after a whole second of the wall clock (TickSchedule).
-// A tick arrives even while a modal box opened by an earlier tick is still
+// Drives the model's timer with a QTimer (TickPacer keeps the schedule). A
+// tick arrives even while a modal box opened by an earlier tick is still
 // open.
-class TickDriver final : public QObject {
+class TickDriver final : public QObject, private OneShotTimer {
 public:
     TickDriver(Timer& timer, std::function<void()> onTick, QObject* parent = nullptr);
 
-    bool running() const { return m_timer.isActive(); }
+    bool running() const { return m_pacer->armed(); }
 
 private:
-    void follow();
-    void arm();
-    void fire();
+    bool start(std::int64_t delayMs) override;
+    void stop() override;
 
-    Timer& m_model;
-    std::function<void()> m_onTick;
     QTimer m_timer;
-    std::optional<std::int64_t> m_previousTickSecond;
+    // Made once the timer is set up: an enabled timer arms it at once.
+    std::optional<TickPacer> m_pacer;
 };

@@ -1,26 +1,24 @@
 #pragma once
 
-#include <exception>
 #include <string>
 #include <utility>
 
+#include "app/view/guarded.h"
 #include "platform/win32/windows_api.h"
 
 namespace Win32 {
 
-// Runs a model handler from a window procedure. Nothing may unwind through
-// the system's frames: a failure the handler did not catch is written to
-// the debugger's output and the program goes on.
+// A model call's failure goes to the debugger's output.
+inline void logToDebugger(const std::string& text)
+{
+    ::OutputDebugStringA(("ondrel: " + text + "\n").c_str());
+}
+
+// Runs a model handler from a window procedure, its failure logged.
 template <typename Handler>
 void runGuarded(const char* what, Handler&& handler) noexcept
 {
-    try {
-        std::forward<Handler>(handler)();
-    } catch (const std::exception& error) {
-        ::OutputDebugStringA((std::string("ondrel: ") + what + " failed: " + error.what() + "\n").c_str());
-    } catch (...) {
-        ::OutputDebugStringA((std::string("ondrel: ") + what + " failed\n").c_str());
-    }
+    ::runGuarded(what, std::forward<Handler>(handler), logToDebugger);
 }
 
 } // namespace Win32

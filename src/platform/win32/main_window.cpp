@@ -2,9 +2,7 @@
 
 #include "app/form1.h"
 #include "platform/win32/caption_painter.h"
-#include "platform/win32/controls/button.h"
 #include "platform/win32/controls/combo_box.h"
-#include "platform/win32/controls/edit.h"
 #include "platform/win32/guard.h"
 #include "platform/win32/twips.h"
 #include "platform/win32/win32_tray_service.h"
@@ -12,63 +10,6 @@
 namespace Win32 {
 
 namespace {
-
-// A dropped-down list shows this many lines of the edit field's height.
-constexpr int kDroppedLines = 8;
-
-bool isLink(const Control& control)
-{
-    return control.kind() == ControlKind::Label && static_cast<const Label&>(control).font().underline;
-}
-
-// The native control of each kind: class, styles and extended styles.
-struct NativeKind {
-    const wchar_t* className;
-    DWORD style;
-    DWORD exStyle;
-    bool tabStop;
-};
-
-NativeKind nativeKindOf(const Control& control)
-{
-    switch (control.kind()) {
-    case ControlKind::Frame:
-        return {L"Button", BS_GROUPBOX, 0, false};
-    case ControlKind::Label:
-        // Drawn by CaptionPainter: one line from the top-left corner, clipped
-        // at the label's edge, the underline of a link kept inside.
-        return {L"Static", static_cast<DWORD>(SS_OWNERDRAW | SS_NOPREFIX | (isLink(control) ? SS_NOTIFY : 0)), 0,
-                false};
-    case ControlKind::TextBox: {
-        const bool password = static_cast<const TextBox&>(control).passwordChar() != '\0';
-        return {L"Edit", static_cast<DWORD>(ES_LEFT | ES_AUTOHSCROLL | (password ? ES_PASSWORD : 0)), WS_EX_CLIENTEDGE,
-                true};
-    }
-    case ControlKind::CommandButton:
-        return {L"Button", BS_PUSHBUTTON, 0, true};
-    case ControlKind::ComboBox:
-        return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0, true};
-    // The model decides which option is selected and what a click on the
-    // lock does: neither kind changes its own state.
-    case ControlKind::OptionButton:
-        return {L"Button", BS_RADIOBUTTON, 0, true};
-    case ControlKind::CheckBox:
-        return {L"Button", BS_3STATE, 0, true};
-    }
-    return {L"Static", 0, 0, false};
-}
-
-int checkStateOf(int value)
-{
-    switch (value) {
-    case 1:
-        return BST_CHECKED;
-    case 2:
-        return BST_INDETERMINATE;
-    default:
-        return BST_UNCHECKED;
-    }
-}
 
 // Counts the renderings under way: what the view writes into a control
 // comes back as a notification, which is not the operator's input.
@@ -85,19 +26,15 @@ private:
 
 } // namespace
 
-MainWindow::MainWindow(Form1& form) : m_form(form), m_self(std::make_shared<MainWindow*>(this))
+MainWindow::MainWindow(Form1& form)
+    : m_form(form)
+    , m_relay(logToDebugger, [this](const Control& control) { render(control); })
+    , m_self(std::make_shared<MainWindow*>(this))
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    ::RegisterClassExW(&windowClass); // fails harmlessly when already registered
-    m_window =
-        ::CreateWindowExW(0, kClassName, Wide::fromUtf8(m_form.caption()).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+    const WindowClass windowClass{kClassName, ::LoadCursorW(nullptr, IDC_ARROW),
+                                  reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
+    m_window = createWindowFor(*this, windowClass, 0, Wide::fromUtf8(m_form.caption()).c_str(), kStyle,
+                               {CW_USEDEFAULT, CW_USEDEFAULT}, {CW_USEDEFAULT, CW_USEDEFAULT}, nullptr);
     if (!m_window)
         return;
     m_dpi = ::GetDpiForWindow(m_window);
@@ -112,42 +49,30 @@ MainWindow::MainWindow(Form1& form) : m_form(form), m_self(std::make_shared<Main
     fitClientArea(placed.left, placed.top);
 
     std::weak_ptr<MainWindow*> self = m_self;
-    m_form.windowChanged.connect([self] {
-        if (const auto window = self.lock())
-            (*window)->renderWindow();
-    });
     m_form.ended.connect([self] {
         if (const auto window = self.lock())
             (*window)->onEnded();
     });
-    renderWindow();
+    m_presenter.emplace(m_form, m_native);
 }
 
 MainWindow::~MainWindow()
 {
     m_self.reset();
+    m_presenter.reset();
     if (m_window)
         ::DestroyWindow(m_window);
 }
 
 // --- The window procedure ---------------------------------------------------
 
-LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT MainWindow::onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_window = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window = nullptr;
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->handle(message, wParam, lParam);
+    // The window's handle is known from its first message on, before
+    // CreateWindowExW returns it.
+    if (message == WM_NCCREATE)
+        m_window = window;
+    return handle(message, wParam, lParam);
 }
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -223,7 +148,9 @@ void MainWindow::buildControls()
             if (controls[i] != control || created[i])
                 continue;
             created[i] = 1;
-            m_views[i] = {control, createControl(*control, kFirstControlId + static_cast<int>(i), groupStart)};
+            m_views[i] = {control,
+                          adapterFor(control->kind())
+                              .create(*control, m_window, kFirstControlId + static_cast<int>(i), groupStart)};
         }
     };
     // Windows moves the focus along the children's order, the focus order
@@ -268,23 +195,6 @@ void MainWindow::buildControls()
     }
 }
 
-Window MainWindow::createControl(Control& control, int id, bool groupStart)
-{
-    const NativeKind kind = nativeKindOf(control);
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style;
-    if (kind.tabStop)
-        style |= WS_TABSTOP | (groupStart ? WS_GROUP : 0);
-    const HWND handle =
-        ::CreateWindowExW(kind.exStyle, kind.className, L"", style, 0, 0, 0, 0, m_window,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-    if (control.kind() == ControlKind::TextBox) {
-        const char passwordChar = static_cast<const TextBox&>(control).passwordChar();
-        if (passwordChar != '\0')
-            Edit(handle).setPasswordChar(static_cast<wchar_t>(static_cast<unsigned char>(passwordChar)));
-    }
-    return Window(handle);
-}
-
 RECT MainWindow::pixelRect(const Control& control) const
 {
     // A control drawn in a frame is placed relative to it.
@@ -299,31 +209,9 @@ RECT MainWindow::pixelRect(const Control& control) const
 void MainWindow::layOut()
 {
     for (const View& view : m_views) {
-        const Control& control = *view.model;
-        const HFONT font = control.kind() == ControlKind::Label
-            ? m_fonts->fontFor(static_cast<const Label&>(control).font())
-            : m_fonts->windowFont();
-        view.window.setFont(font);
-        RECT rect = pixelRect(control);
-        if (control.kind() != ControlKind::ComboBox) {
-            view.window.move(rect);
-            continue;
-        }
-        // A drop-down combo box is as high as its edit field, which its
-        // font decides; the height it is given is that of the open list.
-        const int height = rect.bottom - rect.top;
-        rect.bottom = rect.top + height * kDroppedLines;
-        view.window.move(rect);
-        // The field's height follows the height set for its line one for
-        // one; what is read back for the line need not be what was set.
-        const ComboBox combo(view.window.handle());
-        const int line = combo.itemHeight(-1);
-        combo.setItemHeight(-1, line);
-        RECT closed{};
-        ::GetWindowRect(combo.handle(), &closed);
-        const int difference = height - (closed.bottom - closed.top);
-        if (difference != 0 && line + difference > 0)
-            combo.setItemHeight(-1, line + difference);
+        const ControlKindAdapter& kind = adapterFor(view.model->kind());
+        view.window.setFont(kind.font(*view.model, *m_fonts));
+        kind.place(view.window, pixelRect(*view.model));
     }
 }
 
@@ -384,25 +272,7 @@ void MainWindow::render(const Control& control)
         window.enable(control.enabled());
     if (window.isVisible() != control.visible())
         window.show(control.visible() ? SW_SHOWNA : SW_HIDE);
-    // Only a real difference is written: rewriting what the operator just
-    // typed would move the cursor.
-    if (control.kind() != ControlKind::ComboBox && window.text() != control.caption())
-        window.setText(control.caption());
-    switch (control.kind()) {
-    case ControlKind::ComboBox:
-        renderCombo(static_cast<const ::ComboBox&>(control), false);
-        break;
-    case ControlKind::OptionButton:
-        Button(window.handle())
-            .setCheck(static_cast<const OptionButton&>(control).value() ? BST_CHECKED : BST_UNCHECKED);
-        renderOptionTabStops();
-        break;
-    case ControlKind::CheckBox:
-        Button(window.handle()).setCheck(checkStateOf(static_cast<const CheckBox&>(control).value()));
-        break;
-    default:
-        break;
-    }
+    adapterFor(control.kind()).render(control, window, *this);
 }
 
 void MainWindow::renderCombo(const ::ComboBox& combo, bool refill)
@@ -411,19 +281,7 @@ void MainWindow::renderCombo(const ::ComboBox& combo, bool refill)
     if (!view || !m_window)
         return;
     const Rendering rendering(m_rendering);
-    const ComboBox box(view->window.handle());
-    if (refill) {
-        box.resetContent();
-        for (const std::string& item : combo.items())
-            box.addString(item);
-    }
-    // Selecting no entry empties the edit field: the text is written after.
-    const int index = static_cast<int>(combo.listIndex());
-    if (box.currentSelection() != index)
-        box.setCurrentSelection(index);
-    const Window edit = box.edit();
-    if (edit.text() != combo.text())
-        edit.setText(combo.text());
+    renderComboBox(combo, ComboBox(view->window.handle()), refill);
 }
 
 // Windows clicks an option button that receives the keyboard focus (as if
@@ -462,91 +320,101 @@ void MainWindow::renderOptionTabStops()
     }
 }
 
-void MainWindow::renderWindow()
+// --- The window's side of WindowPresenter -----------------------------------
+
+void MainWindow::Native::setTitle(const std::string& caption)
 {
-    if (!m_window)
-        return;
-    const Window window(m_window);
-    if (window.text() != m_form.caption())
-        window.setText(m_form.caption());
-    if (m_icon != m_form.icon()) {
-        m_icon = m_form.icon();
-        WindowIcons icons(*m_icon, m_dpi);
-        window.send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.bigIcon()));
-        window.send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon()));
-        m_icons = std::move(icons); // the icons shown before are released now
-    }
-
-    const bool inTaskbar = m_form.showInTaskbar();
-    if (m_inTaskbar != inTaskbar)
-        applyTaskbarEntry(inTaskbar);
-
-    const std::pair<float, float> position{m_form.left(), m_form.top()};
-    if (m_position != position) {
-        m_position = position;
-        ::SetWindowPos(m_window, nullptr, Twips::toPixels(position.first, m_dpi),
-                       Twips::toPixels(position.second, m_dpi), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-
-    const std::pair<bool, bool> shown{m_form.visible(), m_form.minimized()};
-    if (m_started && m_shownState != shown) {
-        m_shownState = shown;
-        applyVisibility();
-    }
+    const Window window(m_window.m_window);
+    if (window && window.text() != caption)
+        window.setText(caption);
 }
 
-void MainWindow::applyTaskbarEntry(bool inTaskbar)
+void MainWindow::Native::setIcon(Icon icon)
 {
-    m_inTaskbar = inTaskbar;
-    const LONG_PTR exStyle = ::GetWindowLongPtrW(m_window, GWL_EXSTYLE);
+    const Window window(m_window.m_window);
+    if (!window)
+        return;
+    WindowIcons icons(icon, m_window.m_dpi);
+    window.send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.bigIcon()));
+    window.send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.smallIcon()));
+    m_window.m_icons = std::move(icons); // the icons shown before are released now
+}
+
+bool MainWindow::Native::setTaskbarEntry(bool inTaskbar)
+{
+    const HWND handle = m_window.m_window;
+    if (!handle)
+        return false;
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(handle, GWL_EXSTYLE);
     // A tool window has no taskbar button; the tray icon brings it back.
     const LONG_PTR wanted =
         inTaskbar ? (exStyle & ~static_cast<LONG_PTR>(WS_EX_TOOLWINDOW)) : (exStyle | WS_EX_TOOLWINDOW);
     if (wanted == exStyle)
-        return;
+        return false;
     // The taskbar notices the change when the window is shown again.
-    const bool wasVisible = ::IsWindowVisible(m_window) != 0;
+    const bool wasVisible = ::IsWindowVisible(handle) != 0;
     if (wasVisible)
-        ::ShowWindow(m_window, SW_HIDE);
-    ::SetWindowLongPtrW(m_window, GWL_EXSTYLE, wanted);
-    ::SetWindowPos(m_window, nullptr, 0, 0, 0, 0,
+        ::ShowWindow(handle, SW_HIDE);
+    ::SetWindowLongPtrW(handle, GWL_EXSTYLE, wanted);
+    ::SetWindowPos(handle, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     // A tool window's caption may be lower: the client area keeps its size.
     RECT placed{};
-    ::GetWindowRect(m_window, &placed);
-    fitClientArea(placed.left, placed.top);
-    if (wasVisible)
-        applyVisibility();
+    ::GetWindowRect(handle, &placed);
+    m_window.fitClientArea(placed.left, placed.top);
+    return wasVisible;
 }
 
-void MainWindow::applyVisibility()
+void MainWindow::Native::moveTo(TwipsPoint outer)
 {
-    if (!m_form.visible()) {
-        ::ShowWindow(m_window, SW_HIDE);
-    } else if (m_form.minimized()) {
-        ::ShowWindow(m_window, SW_MINIMIZE);
-    } else {
-        ::ShowWindow(m_window, ::IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
-        ::SetForegroundWindow(m_window);
-    }
+    if (!m_window.m_window)
+        return;
+    ::SetWindowPos(m_window.m_window, nullptr, Twips::toPixels(outer.left, m_window.m_dpi),
+                   Twips::toPixels(outer.top, m_window.m_dpi), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::Native::hide()
+{
+    if (m_window.m_window)
+        ::ShowWindow(m_window.m_window, SW_HIDE);
+}
+
+void MainWindow::Native::minimise()
+{
+    if (m_window.m_window)
+        ::ShowWindow(m_window.m_window, SW_MINIMIZE);
+}
+
+void MainWindow::Native::showInFront()
+{
+    const HWND handle = m_window.m_window;
+    if (!handle)
+        return;
+    ::ShowWindow(handle, ::IsIconic(handle) ? SW_RESTORE : SW_SHOW);
+    ::SetForegroundWindow(handle);
+}
+
+std::optional<NativeWindow::Sizes> MainWindow::Native::sizes() const
+{
+    const HWND handle = m_window.m_window;
+    const HMONITOR monitor = ::MonitorFromWindow(handle, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT outer{};
+    if (!::GetMonitorInfoW(monitor, &info) || !::GetWindowRect(handle, &outer))
+        return std::nullopt;
+    const float perPixel = Twips::perPixel(m_window.m_dpi);
+    const RECT& screen = info.rcMonitor;
+    const auto twips = [perPixel](LONG pixels) { return static_cast<float>(pixels) * perPixel; };
+    return Sizes{{twips(screen.right - screen.left), twips(screen.bottom - screen.top)},
+                 {twips(outer.right - outer.left), twips(outer.bottom - outer.top)}};
 }
 
 void MainWindow::start()
 {
     if (!m_window)
         return;
-    const HMONITOR monitor = ::MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    RECT outer{};
-    if (::GetMonitorInfoW(monitor, &info) && ::GetWindowRect(m_window, &outer)) {
-        const float perPixel = Twips::perPixel(m_dpi);
-        const RECT& screen = info.rcMonitor;
-        m_form.Move(static_cast<float>((screen.right - screen.left) - (outer.right - outer.left)) * perPixel / 2,
-                    static_cast<float>((screen.bottom - screen.top) - (outer.bottom - outer.top)) * perPixel / 2);
-    }
-    m_started = true;
-    renderWindow();
+    m_presenter->start();
     const std::vector<Control*>& order = m_form.tabOrder();
     if (!order.empty()) {
         if (const Window first = windowFor(*order.front()))
@@ -561,43 +429,7 @@ void MainWindow::onCommand(int id, int code)
     View* view = viewFor(id);
     if (!view || m_rendering > 0)
         return;
-    Control& control = *view->model;
-    const Window window = view->window;
-    switch (control.kind()) {
-    case ControlKind::CommandButton:
-        if (code == BN_CLICKED)
-            runGuarded("click", [&] { control.click(); });
-        break;
-    case ControlKind::OptionButton:
-    case ControlKind::CheckBox:
-        if (code == BN_CLICKED) {
-            runGuarded("click", [&] { control.click(); });
-            // A click that changed nothing leaves the control as the model has it.
-            render(control);
-        }
-        break;
-    case ControlKind::Label:
-        if (code == STN_CLICKED)
-            runGuarded("click", [&] { control.click(); });
-        break;
-    case ControlKind::TextBox:
-        if (code == EN_CHANGE) {
-            auto& textBox = static_cast<TextBox&>(control);
-            runGuarded("typing", [&] { textBox.setText(window.text()); });
-        }
-        break;
-    case ControlKind::ComboBox: {
-        auto& combo = static_cast<::ComboBox&>(control);
-        const ComboBox box(window.handle());
-        if (code == CBN_EDITCHANGE)
-            runGuarded("typing", [&] { combo.typeText(box.text()); });
-        else if (code == CBN_SELCHANGE && box.currentSelection() >= 0)
-            runGuarded("choosing", [&] { combo.setListIndex(box.currentSelection()); });
-        break;
-    }
-    case ControlKind::Frame:
-        break;
-    }
+    adapterFor(view->model->kind()).relay(*view->model, view->window, code, m_relay);
 }
 
 // The notification icon's mouse events, and nothing else, reach the model
@@ -630,8 +462,7 @@ void MainWindow::onDpiChanged(UINT dpi, const RECT& suggested)
     layOut();
     oldFonts.reset();
     fitClientArea(suggested.left, suggested.top);
-    m_icon.reset();
-    renderWindow();
+    m_presenter->renderIconAgain();
 }
 
 bool MainWindow::onDrawItem(const DRAWITEMSTRUCT& item)

@@ -6,10 +6,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/picture.h"
+#include "app/view/control_relay.h"
+#include "app/view/native_window.h"
+#include "app/view/window_presenter.h"
+#include "platform/win32/control_kinds.h"
 #include "platform/win32/controls/window.h"
 #include "platform/win32/view_fonts.h"
 #include "platform/win32/window_icons.h"
+#include "platform/win32/window_procedure.h"
 
 class ComboBox;
 class Control;
@@ -23,7 +27,7 @@ namespace Win32 {
 // notifications), turns the operator's input into the model's events, and
 // ends the program when the model says so. Every position is the model's
 // twips at the window's dpi.
-class MainWindow final {
+class MainWindow final : private MessageTarget, private ControlHost {
 public:
     static constexpr const wchar_t* kClassName = L"OndrelForm1";
     // A control's identifier: this plus its position in Form1::controls().
@@ -55,21 +59,18 @@ private:
         Window window;
     };
 
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onWindowGone() override { m_window = nullptr; }
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void buildControls();
-    Window createControl(Control& control, int id, bool groupStart);
     RECT pixelRect(const Control& control) const;
     void layOut();
     void fitClientArea(int left, int top);
 
     void render(const Control& control);
     void renderCombo(const ::ComboBox& combo, bool refill);
-    void renderOptionTabStops();
-    void renderWindow();
-    void applyTaskbarEntry(bool inTaskbar);
-    void applyVisibility();
+    void renderOptionTabStops() override;
 
     void onCommand(int id, int code);
     void onTrayEvent(LPARAM report);
@@ -83,6 +84,24 @@ private:
     View* viewFor(int id);
     const View* viewFor(const Control& control) const;
 
+    // The window's side of WindowPresenter.
+    class Native final : public NativeWindow {
+    public:
+        explicit Native(MainWindow& window) : m_window(window) {}
+
+        void setTitle(const std::string& caption) override;
+        void setIcon(Icon icon) override;
+        bool setTaskbarEntry(bool inTaskbar) override;
+        void moveTo(TwipsPoint outer) override;
+        void hide() override;
+        void minimise() override;
+        void showInFront() override;
+        std::optional<Sizes> sizes() const override;
+
+    private:
+        MainWindow& m_window;
+    };
+
     Form1& m_form;
     HWND m_window = nullptr;
     UINT m_dpi = 96;
@@ -92,14 +111,11 @@ private:
     HWND m_lastFocus = nullptr;
     std::function<void()> m_taskbarCreated;
     int m_rendering = 0;
-    bool m_started = false;
     bool m_minimized = false;
-    // What of the model's window state has been rendered, so that a change
-    // of one property does not undo what the operator did to another.
-    std::optional<Icon> m_icon;
-    std::optional<bool> m_inTaskbar;
-    std::optional<std::pair<float, float>> m_position;
-    std::optional<std::pair<bool, bool>> m_shownState;
+    ControlRelay m_relay;
+    Native m_native{*this};
+    // Made once the window and its controls exist.
+    std::optional<WindowPresenter> m_presenter;
     // Lets the model's signals outlive this window harmlessly.
     std::shared_ptr<MainWindow*> m_self;
 };

@@ -15,7 +15,7 @@ bool isOperatorInput(UINT message)
 bool MessageLoop::isStale(const MSG& message, DWORD now)
 {
     // GetTickCount's milliseconds wrap every 49 days: the difference does not.
-    return isOperatorInput(message.message) && now - message.time > kStaleMs;
+    return isOperatorInput(message.message) && now - message.time > static_cast<DWORD>(kStaleInputMs);
 }
 
 int MessageLoop::run()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/stale_input.h"
 #include "platform/win32/windows_api.h"
 
 namespace Win32 {
@@ -12,9 +13,6 @@ namespace Win32 {
 // were aimed at has changed.
 class MessageLoop final {
 public:
-    // Input older than this when the loop takes it has waited for a handler.
-    static constexpr DWORD kStaleMs = 1000;
-
     explicit MessageLoop(HWND dialog) : m_dialog(dialog) {}
 
     // Runs until WM_QUIT; its code.
@@ -23,7 +21,7 @@ public:
     // has come.
     bool handleWaiting();
 
-    // Whether a message is the operator's input made more than kStaleMs
+    // Whether a message is the operator's input made more than kStaleInputMs
     // before now (both in GetTickCount's milliseconds).
     static bool isStale(const MSG& message, DWORD now);
 

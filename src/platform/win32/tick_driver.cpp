@@ -1,7 +1,5 @@
 #include "platform/win32/tick_driver.h"
 
-#include "app/tick_schedule.h"
-#include "app/timer.h"
 #include "platform/win32/guard.h"
 
 namespace Win32 {
@@ -9,7 +7,6 @@ namespace Win32 {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
-constexpr const wchar_t* kClassName = L"OndrelTickDriver";
 
 // Milliseconds between 1601-01-01 (FILETIME's epoch) and 1970-01-01.
 constexpr std::int64_t kUnixEpochMs = 11644473600000;
@@ -17,29 +14,15 @@ constexpr std::int64_t kUnixEpochMs = 11644473600000;
 } // namespace
 
 TickDriver::TickDriver(::Timer& timer, std::function<void()> onTick)
-    : m_model(timer)
-    , m_onTick(std::move(onTick))
-    , m_self(std::make_shared<TickDriver*>(this))
+    : m_window(createMessageWindowFor(*this, L"OndrelTickDriver"))
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClassName;
-    ::RegisterClassExW(&windowClass); // fails harmlessly when already registered
-    m_window =
-        ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr), this);
-    std::weak_ptr<TickDriver*> self = m_self;
-    m_model.changed.connect([self] {
-        if (const auto driver = self.lock())
-            (*driver)->follow();
-    });
-    follow();
+    m_pacer.emplace(timer, static_cast<OneShotTimer&>(*this), nowMs,
+                    [onTick = std::move(onTick)] { runGuarded("Timer1_Timer", onTick); });
 }
 
 TickDriver::~TickDriver()
 {
-    m_self.reset();
+    m_pacer.reset();
     if (m_window)
         ::DestroyWindow(m_window);
 }
@@ -53,52 +36,25 @@ std::int64_t TickDriver::nowMs()
     return ticks / 10000 - kUnixEpochMs;
 }
 
-LRESULT CALLBACK TickDriver::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TickDriver::onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == WM_TIMER && wParam == kTimerId) {
-        if (auto* driver = reinterpret_cast<TickDriver*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
-            driver->fire();
+    if (message == WM_TIMER && wParam == kTimerId) {
+        if (m_pacer)
+            m_pacer->fire();
         return 0;
-    } else if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void TickDriver::follow()
+bool TickDriver::start(std::int64_t delayMs)
 {
-    if (m_model.enabled()) {
-        if (!m_armed) {
-            m_previousTickSecond.reset();
-            arm();
-        }
-    } else if (m_armed) {
-        ::KillTimer(m_window, kTimerId);
-        m_armed = false;
-    }
-}
-
-void TickDriver::arm()
-{
-    const std::int64_t delay = TickSchedule::delayToNextTick(nowMs(), m_previousTickSecond, m_model.interval());
     // SetTimer on the same identifier replaces the previous one-shot.
-    m_armed = ::SetTimer(m_window, kTimerId, static_cast<UINT>(delay), nullptr) != 0;
+    return ::SetTimer(m_window, kTimerId, static_cast<UINT>(delayMs), nullptr) != 0;
 }
 
-void TickDriver::fire()
+void TickDriver::stop()
 {
     ::KillTimer(m_window, kTimerId);
-    m_armed = false;
-    if (!m_model.enabled())
-        return;
-    m_previousTickSecond = nowMs() / 1000;
-    // Armed before the tick runs: a box the tick opens runs a message loop
-    // of its own, and the next ticks must come while it is open.
-    arm();
-    runGuarded("Timer1_Timer", m_onTick);
 }
 
 } // namespace Win32

@@ -1,5 +1,9 @@
 #pragma once
 
+// ODBC's headers on Windows need windows.h before them (sqltypes.h uses HWND).
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <sql.h>
 
 #include <optional>

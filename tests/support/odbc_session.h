@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-// A connection through unixODBC and the FreeTDS driver using the wide (W)
-// functions, as the product talks to the server; results and every
+// A raw ODBC connection using the wide (W) functions, as the product talks
+// to the server: through unixODBC and FreeTDS on Linux, through Windows'
+// odbc32 under Wine. Texts are UTF-8 on this side; results and every
 // diagnostic record are collected into plain values for assertions.
 
 class OdbcSession final {
