@@ -27,4 +27,13 @@ public:
     // groups, readable by the group that could read the file it replaced).
     // Throws Error with the reason.
     virtual void writeAtomically(const std::string& path, const std::string& bytes) = 0;
+
+    // Rewrites an existing file in place (made when missing), for a writer
+    // that may change the file but not make or replace files in its folder.
+    // A write cut short leaves a file the reader must refuse. Throws Error.
+    virtual void overwrite(const std::string& path, const std::string& bytes) = 0;
+
+    // Something that differs whenever the file was written, replaced or
+    // removed since: empty when there is no file.
+    virtual std::string stamp(const std::string& path) const = 0;
 };

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "config/settings_store.h"
+#include "fakes/fake_clock.h"
 #include "fakes/fake_data_access.h"
 #include "fakes/temp_folder.h"
 #include "fakes/test_shell.h"
 #include "platform/schedule_lock.h"
+#include "platform_seams.h"
 #include "service/run_record_store.h"
+#include "service/runner_host.h"
 #include "service/runner_log.h"
 #include "service/schedule_runner.h"
 
@@ -236,6 +240,41 @@ TEST_F(Runner, statusNamesTheNextSlotOrWhyThereIsNone)
     settings.slot1 = settings.slot2 = "3:00:00";
     runner.use(settings);
     EXPECT_EQ(runner.status(at(8, 2, 0, 0)), "没有有效的时间段,不会备份");
+}
+
+TEST_F(Runner, theHostSleepsTillJustAfterTheNextSlotAndNoLongerThanItMay)
+{
+    FakeClock clock({2026, 12, 8, 2, 59, 50, 400});
+    PlatformFileIo files;
+    PlatformTextEncoding encoding;
+    RunnerHost host({clock, files, encoding, runner, log}, utf8Of(temp.path()) + "/ondrel.ini");
+    EXPECT_EQ(host.msToNextCheck(30000), 9605) << "03:00:00.005";
+    EXPECT_EQ(host.msToNextCheck(5000), 5000);
+    lock.next = ScheduleLock::Outcome::HeldElsewhere;
+    runner.tick(clock.now());
+    EXPECT_EQ(host.msToNextCheck(30000), 1000) << "looking each second for the window to let go";
+}
+
+TEST_F(Runner, theHostTakesASavedFileAndKeepsTheLastGoodOneOverABrokenOne)
+{
+    FakeClock clock({2026, 12, 8, 9, 0, 0, 0});
+    PlatformFileIo files;
+    PlatformTextEncoding encoding;
+    const std::string path = utf8Of(temp.path()) + "/ondrel.ini";
+    RunnerHost host({clock, files, encoding, runner, log}, path);
+    settings.slot3 = "10:00:00";
+    ASSERT_TRUE(SettingsStore(files, encoding).save(path, settings).written);
+    host.readSettings(true);
+    EXPECT_EQ(runner.nextSlot(clock.now()), (LocalDateTime{2026, 12, 8, 10, 0, 0, 0}));
+
+    files.writeAtomically(path, "127.0.0.1\r\n");
+    host.readSettings(false);
+    EXPECT_TRUE(log.has("<3>配置文件 " + path + " 第2行无法读取"));
+    EXPECT_TRUE(log.has("后台备份服务继续使用上次读取的设置。"));
+    EXPECT_EQ(runner.nextSlot(clock.now()), (LocalDateTime{2026, 12, 8, 10, 0, 0, 0}));
+    const std::size_t lines = log.lines.size();
+    host.readSettings(false);
+    EXPECT_EQ(log.lines.size(), lines) << "an unchanged file is not read again";
 }
 
 TEST(RunRecordsFile, readsBackWhatItWroteAndNothingOfAFileCutShort)

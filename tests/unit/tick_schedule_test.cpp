@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/tick_schedule.h"
+#include "backup/tick_schedule.h"
 
 namespace {
 

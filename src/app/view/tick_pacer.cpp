@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/tick_schedule.h"
+#include "backup/tick_schedule.h"
 #include "app/timer.h"
 
 TickPacer::TickPacer(Timer& timer, OneShotTimer& native, std::function<std::int64_t()> wallClockMs,

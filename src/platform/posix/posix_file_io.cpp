@@ -179,3 +179,37 @@ void PosixFileIo::writeAtomically(const std::string& path, const std::string& by
         ::close(dir);
     }
 }
+
+void PosixFileIo::overwrite(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        fail(errno);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + written, bytes.size() - written, static_cast<off_t>(written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            fail(error);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    const bool kept = ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fdatasync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!kept)
+        fail(error);
+}
+
+std::string PosixFileIo::stamp(const std::string& path) const
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":"
+        + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":"
+        + std::to_string(st.st_mode);
+}

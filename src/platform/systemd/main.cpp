@@ -12,12 +12,12 @@
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_path.h"
 #include "platform/posix/posix_schedule_lock.h"
-#include "platform/posix/run_record_file.h"
 #include "platform/posix/service_file_check.h"
 #include "platform/posix/system_clock.h"
 #include "platform/systemd/journal_log.h"
 #include "platform/systemd/service_host.h"
 #include "platform/systemd/systemd_notifier.h"
+#include "service/run_record_file.h"
 #include "service/schedule_runner.h"
 
 namespace {
@@ -71,9 +71,9 @@ int main(int argc, char* argv[])
     FreedesktopShell shell;
     OdbcDataAccess dataAccess;
     PosixScheduleLock lock;
-    RunRecordFile records(RunRecordFile::besideSettings(settingsFile));
+    RunRecordFile records(files, RunRecordFile::besideSettings(settingsFile));
     ScheduleRunner runner({shell, dataAccess, records, lock, log}, settingsFile);
-    ServiceHost host({clock, files, encoding, runner, log, notifier}, settingsFile);
+    ServiceHost host({clock, files, encoding, runner, log}, notifier, settingsFile);
     if (checkOnly)
         return host.check() ? 0 : kConfig;
     return host.run();

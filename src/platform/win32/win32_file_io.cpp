@@ -134,3 +134,32 @@ void Win32FileIo::writeAtomically(const std::string& path, const std::string& by
     temp.write(bytes);
     temp.moveOver(target);
 }
+
+void Win32FileIo::overwrite(const std::string& path, const std::string& bytes)
+{
+    const OwnedFile file(::CreateFileW(pathFor(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        fail(::GetLastError());
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const std::size_t left = bytes.size() - written;
+        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        DWORD wrote = 0;
+        if (!::WriteFile(file.get(), bytes.data() + written, chunk, &wrote, nullptr))
+            fail(::GetLastError());
+        written += wrote;
+    }
+    if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get()))
+        fail(::GetLastError());
+}
+
+std::string Win32FileIo::stamp(const std::string& path) const
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(pathFor(path).c_str(), GetFileExInfoStandard, &data))
+        return {};
+    return std::to_string(data.nFileSizeHigh) + ":" + std::to_string(data.nFileSizeLow) + ":"
+        + std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" + std::to_string(data.ftLastWriteTime.dwLowDateTime)
+        + ":" + std::to_string(data.ftCreationTime.dwLowDateTime) + ":" + std::to_string(data.dwFileAttributes);
+}

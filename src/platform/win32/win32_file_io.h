@@ -10,4 +10,6 @@ public:
     bool isRegularFile(const std::string& path) const override;
     std::string readAll(const std::string& path) const override;
     void writeAtomically(const std::string& path, const std::string& bytes) override;
+    void overwrite(const std::string& path, const std::string& bytes) override;
+    std::string stamp(const std::string& path) const override;
 };

@@ -1,4 +1,4 @@
-#include "app/tick_schedule.h"
+#include "backup/tick_schedule.h"
 
 namespace TickSchedule {
 

@@ -5,7 +5,8 @@
 
 // Where the timer's ticks fall: each just after a whole second of the wall
 // clock, so that a tick reads the second it is meant for. Both views drive
-// the model's timer by it.
+// the model's timer by it, and the background service wakes by it for
+// its slots.
 namespace TickSchedule {
 
 // How far past the whole second a tick is aimed.
