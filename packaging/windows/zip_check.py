@@ -28,6 +28,8 @@ GUIDE_PHRASES = [
     ("not under Program Files", "C:\\Program Files"),
     ("a named instance", "主机名\\实例名"),
     ("a port", "主机名,端口"),
+    ("how to install the background service", "ondrel.exe --install-service"),
+    ("where the service's log is", "事件查看器"),
 ]
 
 

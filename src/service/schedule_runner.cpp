@@ -65,6 +65,9 @@ std::vector<std::string> ScheduleRunner::slotFields() const
 
 void ScheduleRunner::start(const LocalDateTime& now)
 {
+    // The schedule is this runner's from its start (or the window's, which
+    // it then waits out): the window sees at once that it may not run it.
+    const bool holds = holdsSchedule();
     const RunRecordStore::Loaded loaded = m_seams.records.load();
     if (loaded.problem)
         m_seams.log.write(Priority::Warning, *loaded.problem);
@@ -83,7 +86,7 @@ void ScheduleRunner::start(const LocalDateTime& now)
     const SlotRun* last = m_records.runOf(slot);
     if (last && last->slotTime.serialSecond() >= passed->moment.serialSecond())
         return;
-    if (!holdsSchedule())
+    if (!holds)
         return;
     m_seams.log.write(Priority::Warning,
                       "时间段" + slot + "(" + passed->moment.text()

@@ -64,8 +64,15 @@ struct IconTraits {
     static void release(Handle handle) { ::DestroyIcon(handle); }
 };
 
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void release(Handle handle) { ::CloseServiceHandle(handle); }
+};
+
 using OwnedFile = Owned<FileHandleTraits>;           // CreateFileW
 using OwnedKernelObject = Owned<KernelHandleTraits>; // tokens, processes
 using OwnedFind = Owned<FindHandleTraits>;           // FindFirstFileExW
 using OwnedFont = Owned<FontTraits>;
 using OwnedIcon = Owned<IconTraits>;
+using OwnedServiceHandle = Owned<ServiceHandleTraits>; // OpenSCManagerW, OpenServiceW

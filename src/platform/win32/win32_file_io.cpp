@@ -30,7 +30,7 @@ class TempFile final {
 public:
     explicit TempFile(const std::wstring& target)
     {
-        OwnerOnlySecurity security;
+        OwnerOnlySecurity security(target);
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_name = target + L"." + std::to_wstring(random() % 1000000) + L".tmp";
