@@ -1,10 +1,9 @@
 #include "platform/win32/owner_only_security.h"
 
-#include <aclapi.h>
-
 #include <cstring>
 
 #include "platform/file_io.h"
+#include "platform/win32/access_list.h"
 #include "platform/win32/owned_handle.h"
 #include "platform/win32/system_error.h"
 
@@ -22,36 +21,21 @@ namespace {
 std::vector<std::vector<unsigned char>> serviceReadersOf(const std::wstring& path)
 {
     std::vector<std::vector<unsigned char>> readers;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (path.empty()
-        || ::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                   nullptr, &descriptor)
-            != ERROR_SUCCESS)
+    if (path.empty() || ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return readers;
     static SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        void* entry = nullptr;
-        if (!::GetAce(dacl, i, &entry))
-            continue;
-        const auto* header = static_cast<const ACE_HEADER*>(entry);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
-            continue;
-        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-        const PSID sid = reinterpret_cast<PSID>(&allowed->SidStart);
+    AccessList::visitAllowed(path, [&](PSID sid, ACCESS_MASK rights) {
         const bool service = ::IsValidSid(sid) && std::memcmp(::GetSidIdentifierAuthority(sid), &nt, sizeof nt) == 0
             && *::GetSidSubAuthorityCount(sid) > 0 && *::GetSidSubAuthority(sid, 0) == SECURITY_SERVICE_ID_BASE_RID;
-        if (service && (allowed->Mask & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE)) == 0) {
+        if (service && (rights & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE)) == 0) {
             const auto* bytes = static_cast<const unsigned char*>(sid);
             readers.emplace_back(bytes, bytes + ::GetLengthSid(sid));
         }
-    }
-    ::LocalFree(descriptor);
+    });
     return readers;
 }
 
-OwnerOnlySecurity::OwnerOnlySecurity(const std::wstring& replaced)
-    : m_readers(serviceReadersOf(replaced))
+OwnerOnlySecurity::OwnerOnlySecurity(const std::wstring& replaced) : m_readers(serviceReadersOf(replaced))
 {
     HANDLE token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))

@@ -23,7 +23,7 @@ public:
     static constexpr DWORD kOwnerAccess = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
 
 private:
-    std::vector<unsigned char> m_user; // TOKEN_USER
+    std::vector<unsigned char> m_user;                 // TOKEN_USER
     std::vector<std::vector<unsigned char>> m_readers; // the services' SIDs
     std::vector<unsigned char> m_acl;
     SECURITY_DESCRIPTOR m_descriptor{};

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "platform/win32/access_list.h"
 #include "platform/win32/api_path.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/windows_api.h"
@@ -86,26 +87,19 @@ std::optional<std::string> firstUnsafe(const std::vector<std::string>& paths, co
         } catch (const std::invalid_argument&) {
             return "无法检查“" + path + "”:路径不是有效的文本。";
         }
-        PACL dacl = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        const DWORD status = ::GetNamedSecurityInfoW(wide.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                                     nullptr, &dacl, nullptr, &descriptor);
+        bool safe = true;
+        AccessList::Kind kind = AccessList::Kind::Read;
+        const DWORD status = AccessList::visitAllowed(
+            wide,
+            [&](PSID sid, ACCESS_MASK rights) {
+                if ((rights & kChanging) && !trusted(sid, installer))
+                    safe = false;
+            },
+            &kind);
         if (status != ERROR_SUCCESS)
             return "无法检查“" + path + "”:" + SystemError::reason(status) + ",后台备份服务不启动。";
-        bool safe = dacl != nullptr; // no list at all lets everyone in
-        for (DWORD i = 0; safe && i < dacl->AceCount; ++i) {
-            void* entry = nullptr;
-            if (!::GetAce(dacl, i, &entry))
-                continue;
-            const auto* header = static_cast<const ACE_HEADER*>(entry);
-            if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
-                continue;
-            auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-            if ((allowed->Mask & kChanging) && !trusted(reinterpret_cast<PSID>(&allowed->SidStart), installer))
-                safe = false;
-        }
-        ::LocalFree(descriptor);
-        if (!safe)
+        // No list at all lets everyone in.
+        if (!safe || kind == AccessList::Kind::None)
             return unsafeMessage(path);
     }
     return std::nullopt;
