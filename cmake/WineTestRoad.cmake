@@ -57,12 +57,17 @@ target_link_libraries(gtest_main INTERFACE ondrel_gtest_wmain)
 # Wine on the road. Listing a program's tests starts Wine once, when CTest
 # starts, not at build time. DESKTOP: its tests open windows and need the
 # keyboard focus, which another program's window would take: they run one
-# at a time (the other tests run beside them).
+# at a time (the other tests run beside them). SERVICE: its tests talk to
+# the prefix's one service manager about the one service "Ondrel", one at a
+# time.
 function(ondrel_add_wine_tests target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "DESKTOP" "" "EXTRA_ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "DESKTOP;SERVICE" "" "EXTRA_ARGS")
   set(properties FIXTURES_REQUIRED wine_road TIMEOUT 120)
   if(arg_DESKTOP)
     list(APPEND properties RESOURCE_LOCK wine_desktop)
+  endif()
+  if(arg_SERVICE)
+    list(APPEND properties RESOURCE_LOCK wine_service)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
