@@ -6,7 +6,7 @@
 #include "config/settings_store.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 #include "service/schedule_runner.h"
 
 using Priority = RunnerLog::Priority;

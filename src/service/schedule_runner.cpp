@@ -10,7 +10,7 @@
 #include "platform/file_io.h"
 #include "platform/schedule_lock.h"
 #include "service/run_record_store.h"
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform_seams.h"
 #include "service/run_record_store.h"
 #include "service/runner_host.h"
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 #include "service/schedule_runner.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 
 // The runner's words on stderr, each line led by its syslog priority
 // ("<3>", "<4>", "<6>"): the journal files them with that priority, and a

@@ -13,7 +13,7 @@
 
 #include "platform/clock.h"
 #include "platform/systemd/systemd_notifier.h"
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 #include "service/schedule_runner.h"
 
 namespace {

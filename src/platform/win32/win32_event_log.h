@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "platform/win32/windows_api.h"
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 
 // The runner's words in the Windows Event Log, under the source "Ondrel"
 // (registered at install, with ondrel.exe's message table: Event Viewer

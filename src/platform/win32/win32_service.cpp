@@ -20,7 +20,7 @@
 #include "platform/win32/win32_text_encoding.h"
 #include "service/run_record_file.h"
 #include "service/runner_host.h"
-#include "service/runner_log.h"
+#include "platform/runner_log.h"
 #include "service/schedule_runner.h"
 
 namespace Win32Service {
