@@ -6,7 +6,8 @@
 # ondrel.ini) as the service's settings when given, registers the ODBC
 # driver and starts the service now and at every boot. Run again to update;
 # scripts/install-service.sh --remove takes the service away (the settings
-# file, the run records and the backups stay).
+# file and the backups stay; its run records go, so that the window no
+# longer reports on a service that is gone).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,9 +21,9 @@ fi
 
 if [ "${1:-}" = "--remove" ]; then
   systemctl disable --now ondrel.service 2>/dev/null || true
-  rm -f "$unit" "$prefix/ondrel-service"
+  rm -f "$unit" "$prefix/ondrel-service" "$prefix/ondrel.runs"
   systemctl daemon-reload
-  echo "后台备份服务已删除;$prefix 中的配置文件和运行记录保留。"
+  echo "后台备份服务已删除;$prefix 中的配置文件保留。"
   exit 0
 fi
 

@@ -1,7 +1,8 @@
 // The background service in ondrel.exe under Wine's service manager (the
 // road keeps its wineserver, so services.exe stays): installed from the
 // program's folder, started, a slot against the stand-in, the window's box
-// while it runs the schedule, stopped and removed. Wine ignores the
+// while it runs the schedule, a saved settings file taking effect, stopped
+// and removed. Wine ignores the
 // service's account, carries out no failure actions and keeps no event
 // log: what the service did is read from the stand-in and from its records.
 
@@ -183,10 +184,19 @@ TEST(WindowsService, installedItRunsTheWindowsScheduleAndStandsTheWindowOff)
         return records && records->runOf(slot) && records->runOf(slot)->outcome == RunOutcome::Succeeded;
     })) << readBytes(h.temp.path() / L"ondrel.runs");
 
+    // A save in the window reaches the running service by the next slot.
+    const std::string later = slotIn(6);
+    f.Text8.setText(later);
+    f.Command6_Click();
+    EXPECT_TRUE(waitFor([&] { return count(sales) == 2; }, 20s)) << "no backup at the saved slot " << later;
+
     const Finished removed = runProgram(exe, L"--uninstall-service");
     EXPECT_EQ(removed.exitCode, 0u) << removed.output;
     EXPECT_NE(removed.output.find("后台备份服务 Ondrel 已删除"), std::string::npos) << removed.output;
-    EXPECT_EQ(serviceState(), 0u) << "gone";
+    // Marked for deletion, it goes once the last handle to it is closed.
+    EXPECT_TRUE(waitFor([] { return serviceState() == 0; })) << "still there: state " << serviceState();
+    EXPECT_FALSE(fs::exists(h.temp.path() / L"ondrel.runs")) << "no record tells the window of a service that is gone";
+    EXPECT_TRUE(fs::exists(h.temp.path() / L"ondrel.ini"));
 
     // Its lock went with it: the window may run the schedule now (its
     // database check here answered by the harness's fake server).

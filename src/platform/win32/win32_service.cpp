@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/odbc/odbc_data_access.h"
+#include "platform/runner_log.h"
 #include "platform/win32/owned_handle.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/wide_text.h"
@@ -20,7 +21,6 @@
 #include "platform/win32/win32_text_encoding.h"
 #include "service/run_record_file.h"
 #include "service/runner_host.h"
-#include "platform/runner_log.h"
 #include "service/schedule_runner.h"
 
 namespace Win32Service {
@@ -171,18 +171,32 @@ void WINAPI serviceMain(DWORD, LPWSTR*)
     report(SERVICE_RUNNING);
     runner.start(clock.now());
 
-    const HANDLE waits[] = {service.stop, service.reload};
+    // A save in the settings file's folder wakes the loop at once: the new
+    // slots count from then, not from the next wake.
+    const std::wstring folder = Wide::fromUtf8(executable.folder());
+    const HANDLE change = ::FindFirstChangeNotificationW(
+        folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+    const bool watching = change != INVALID_HANDLE_VALUE;
+    const HANDLE waits[] = {service.stop, service.reload, change};
     for (;;) {
-        host.statusChange();
-        const DWORD woke =
-            ::WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(host.msToNextCheck(kLongestSleepMs)));
+        const DWORD woke = ::WaitForMultipleObjects(watching ? 3 : 2, waits, FALSE,
+                                                    static_cast<DWORD>(host.msToNextCheck(kLongestSleepMs)));
         if (woke == WAIT_OBJECT_0)
             break;
-        if (woke == WAIT_OBJECT_0 + 1)
-            host.readSettings(true);
-        else
+        if (woke == WAIT_FAILED) {
+            ::Sleep(1000);
             host.check();
+        } else if (woke == WAIT_OBJECT_0 + 1) {
+            host.readSettings(true);
+        } else if (woke == WAIT_OBJECT_0 + 2) {
+            ::FindNextChangeNotification(change);
+            host.readSettings(false);
+        } else {
+            host.check();
+        }
     }
+    if (watching)
+        ::FindCloseChangeNotification(change);
     runner.stop();
     log.write(Priority::Info, "后台备份服务已停止。");
     report(SERVICE_STOPPED);
@@ -401,7 +415,11 @@ int uninstall()
         return 1;
     }
     ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSource);
-    say("后台备份服务 Ondrel 已删除;配置文件、运行记录和备份文件保留。");
+    // Its records would only go on telling the window of a service that
+    // is gone.
+    const Win32ExecutableInfo executable;
+    ::DeleteFileW(Wide::fromUtf8(RunRecordFile::besideSettings(settingsFileOf(executable))).c_str());
+    say("后台备份服务 Ondrel 已删除;配置文件和备份文件保留。");
     return 0;
 }
 
