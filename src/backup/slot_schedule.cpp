@@ -2,6 +2,16 @@
 
 #include <cctype>
 
+namespace {
+
+// The serial second of the tick's day's first second.
+std::int64_t midnightOf(const LocalDateTime& now)
+{
+    return now.serialSecond() - (now.hour * 3600 + now.minute * 60 + now.second);
+}
+
+} // namespace
+
 namespace SlotSchedule {
 
 std::optional<int> secondOfDay(const std::string& field)
@@ -43,7 +53,7 @@ std::optional<std::size_t> dueSlot(const std::vector<std::string>& fields, const
 std::optional<PassedSlot> lastPassed(const std::vector<std::string>& fields, const LocalDateTime& now)
 {
     const std::int64_t tick = now.serialSecond();
-    const std::int64_t midnight = tick - (now.hour * 3600 + now.minute * 60 + now.second);
+    const std::int64_t midnight = midnightOf(now);
     std::optional<std::size_t> latestField;
     std::int64_t latest = 0;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -67,7 +77,7 @@ std::optional<PassedSlot> lastPassed(const std::vector<std::string>& fields, con
 std::optional<LocalDateTime> next(const std::vector<std::string>& fields, const LocalDateTime& now)
 {
     const std::int64_t tick = now.serialSecond();
-    const std::int64_t midnight = tick - (now.hour * 3600 + now.minute * 60 + now.second);
+    const std::int64_t midnight = midnightOf(now);
     std::optional<std::int64_t> soonest;
     for (const std::string& field : fields) {
         const auto second = secondOfDay(field);

@@ -155,13 +155,11 @@ void ScheduleRunner::runSlot(const std::string& slot, const LocalDateTime& slotT
                       settings.replaceMode ? BackupMode::Replace : BackupMode::TimeSlot};
     LoggedRun report(m_seams.log);
     bool succeeded = false;
-    m_running = true;
     try {
         succeeded = BackupRun(m_seams.shell, m_seams.dataAccess, BackupRun::OnFailure::GoOn).run(job, slotTime, report);
     } catch (const std::exception& error) {
         m_seams.log.write(Priority::Error, std::string("备份中断:") + error.what());
     }
-    m_running = false;
     const std::size_t count = job.databases.size();
     succeeded = succeeded && count > 0;
     m_records.record(
@@ -208,8 +206,6 @@ std::string ScheduleRunner::status(const LocalDateTime& now) const
         return "配置文件无法读取,未按时间段备份";
     if (m_standingAside)
         return "窗口程序正在运行此备份计划";
-    if (m_running)
-        return "正在备份";
     const auto next = nextSlot(now);
     if (!next)
         return "没有有效的时间段,不会备份";

@@ -53,8 +53,6 @@ public:
     std::string status(const LocalDateTime& now) const;
     // Whether the window holds the schedule, as the last check found.
     bool standingAside() const { return m_standingAside; }
-    // Whether a backup run is under way (it holds the runner's thread).
-    bool running() const { return m_running; }
 
 private:
     // Whether this runner may run the schedule now, saying so when that changes.
@@ -71,6 +69,5 @@ private:
     SlotCheck m_slotCheck;
     bool m_standingAside = false;
     bool m_lockProblemLogged = false;
-    bool m_running = false;
     std::optional<LocalDateTime> m_lastQuietWarning;
 };
