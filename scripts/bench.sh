@@ -60,6 +60,11 @@ windows|1|median| [0-9]+ ms, best [0-9]+ ms, worst [0-9]+ ms; slots without a st
 windows|1|CPU time over| [0-9]+ s: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
 windows|1|private memory (resident, smaps Private_Clean + Private_Dirty):| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
 windows|1|size of ondrel.exe:| [0-9]+ kB; of the zip: [0-9]+ kB
+windows-service|1|Service CPU time over| [0-9]+ s idle: Ondrel [0-9.]+ ms, baseline [0-9.]+ ms, ratio [0-9.]+
+windows-service|1|Service anonymous memory:| Ondrel [0-9.]+ MB, baseline [0-9.]+ MB, ratio [0-9.]+
+windows-service|1|against the bare process importing the system DLLs ondrel.exe imports:| baseline [0-9.]+ MB, ratio [0-9.]+$
+windows-service|1|Service slot second to first BACKUP statement at the server, under Wine:| [0-9]+ slots
+windows-service|1|median| -?[0-9]+ ms, best -?[0-9]+ ms, worst -?[0-9]+ ms; slots without a statement in their second: [0-9]+ [(]target
 windows-replace|1|Windows replacing run under Wine, per database| [(][0-9]+ databases of [0-9]+KB, median of [0-9]+ rounds?[)]: [0-9.]+x wall, [0-9.]+x CPU$
 windows-replace|1|Replacing run (each old NAME.bak set aside, then binned through SHFileOperationW) against the minimal loop:|
 windows-replace|1|Run into an empty folder against the minimal loop:|
@@ -80,7 +85,7 @@ cmake --build build -j"$(nproc)" --target ondrel sqlstandin schedule_benchmark b
 # The Windows edition and its side of the Wine benchmark (a first build
 # of build-windows/ builds all of it, tests included).
 if [ -f build-windows/CMakeCache.txt ]; then
-  cmake --build build-windows -j"$(nproc)" --target ondrel bare_window wine_bench replace_bench wine_road_keeper dist_zip wineprefix
+  cmake --build build-windows -j"$(nproc)" --target ondrel bare_window wine_bench replace_bench wine_road_keeper dist_zip wineprefix bare_ticker bare_ticker_imports
 else
   scripts/build-windows.sh
 fi
@@ -112,11 +117,13 @@ if $smoke; then
   soak=1
   service_sizes=(1 1)   # seconds idle, slots
   wine_sizes=(2 1)   # seconds idle, slots
+  wine_service_sizes=(2 1)   # seconds idle, slots
   replace_sizes=(5 1)   # databases, rounds
 else
   schedule_sizes=()
   service_sizes=(60 10)
   wine_sizes=(60 15)
+  wine_service_sizes=(60 10)
   replace_sizes=(1000 5)
 fi
 
@@ -133,6 +140,9 @@ run service bench/service_footprint.sh build "${service_sizes[@]}"
 echo
 echo "== The Windows edition under Wine"
 run windows bench/wine_bench.sh build-windows build/sqlstandin "${wine_sizes[@]}"
+echo
+echo "== The Windows edition's background service under Wine"
+run windows-service bench/wine_service_bench.sh build-windows build/sqlstandin "${wine_service_sizes[@]}"
 echo
 echo "== The Windows edition's replacing run under Wine"
 run windows-replace bench/wine_replace_bench.sh build-windows build/sqlstandin "${replace_sizes[@]}"

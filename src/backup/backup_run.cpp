@@ -32,6 +32,8 @@ bool BackupRun::replaceMode(const JobSpec& job, const LocalDateTime& slotTime, B
     std::unique_ptr<Connection> connection;
     bool allWritten = true;
     for (const std::string& bakDb : job.databases) {
+        if (report.stopBefore(bakDb))
+            return false;
         const std::string bakFile = job.folder + bakDb + ".bak";
         std::optional<SetAside> previous;
         if (!m_shell.fileExists(bakFile)) {
@@ -72,6 +74,10 @@ bool BackupRun::timeSlotMode(const JobSpec& job, const LocalDateTime& slotTime, 
     std::unique_ptr<Connection> connection;
     bool allWritten = true;
     for (const std::string& bakDb : job.databases) {
+        if (report.stopBefore(bakDb)) {
+            allWritten = false;
+            break;
+        }
         if (backUp(connection, job.login, bakDb, datedFolder + kPathSeparator + bakDb + ".bak", report))
             continue;
         allWritten = false;

@@ -29,6 +29,13 @@ public:
     // with what the driver and the server said, or a failure of the
     // program's own.
     virtual void backupFailed(const std::string& bakDb, const std::exception& error) = 0;
+    // Asked before each database: true ends the run there, with the
+    // databases not yet sent untouched and the run not all written.
+    virtual bool stopBefore(const std::string& bakDb)
+    {
+        static_cast<void>(bakDb);
+        return false;
+    }
 };
 
 // One slot's work, whatever shows its outcome: makes the folders, moves old

@@ -16,13 +16,16 @@ const char* outcomeWord(RunOutcome outcome)
         return "failed";
     case RunOutcome::RunByWindow:
         return "window";
+    case RunOutcome::Stopped:
+        return "stopped";
     }
     return "failed";
 }
 
 std::optional<RunOutcome> outcomeOf(const std::string& word)
 {
-    for (RunOutcome outcome : {RunOutcome::Succeeded, RunOutcome::Failed, RunOutcome::RunByWindow}) {
+    for (RunOutcome outcome :
+         {RunOutcome::Succeeded, RunOutcome::Failed, RunOutcome::RunByWindow, RunOutcome::Stopped}) {
         if (word == outcomeWord(outcome))
             return outcome;
     }
@@ -153,6 +156,11 @@ std::optional<std::string> forOperator(const RunRecords& records, const LocalDat
         return "后台备份服务" + latest->ranAt.text() + "的备份(时间段" + latest->slot
             + ")失败:" + std::to_string(latest->databases) + "个数据库中" + std::to_string(latest->backedUp)
             + "个备份成功,请查看系统日志。";
+    }
+    if (latest && latest->outcome == RunOutcome::Stopped) {
+        return "后台备份服务" + latest->ranAt.text() + "的备份(时间段" + latest->slot
+            + ")未完成,服务已停止:" + std::to_string(latest->databases) + "个数据库中"
+            + std::to_string(latest->backedUp) + "个备份成功,请查看系统日志。";
     }
     if (quietSeconds(records, now) > kQuietLimitSeconds)
         return quietTooLong(records);

@@ -16,6 +16,9 @@ enum class RunOutcome {
     // The window ran the schedule at that slot; the background runner
     // stood aside.
     RunByWindow,
+    // The service was stopped before every database had its chance: the
+    // slot is run again at the next start, when it is still the latest.
+    Stopped,
 };
 
 // The background runner's last run of one slot.

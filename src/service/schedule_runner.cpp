@@ -8,18 +8,20 @@
 #include "job/server_error_report.h"
 #include "platform/database_error.h"
 #include "platform/file_io.h"
+#include "platform/runner_log.h"
 #include "platform/schedule_lock.h"
 #include "service/run_record_store.h"
-#include "platform/runner_log.h"
+#include "service/stop_request.h"
 
 namespace {
 
 using Priority = RunnerLog::Priority;
 
-// Logs each failure of a run on its own, and counts what was written.
+// Logs each failure of a run on its own, counts what was written, and ends
+// the run when the service is asked to stop.
 class LoggedRun final : public BackupRunReport {
 public:
-    explicit LoggedRun(RunnerLog& log) : m_log(log) {}
+    LoggedRun(RunnerLog& log, StopRequest& stop) : m_log(log), m_stop(stop) {}
 
     void entryRefused(std::size_t position, const std::string& entry) override
     {
@@ -35,12 +37,20 @@ public:
             text += "[" + failure->sqlState() + "/" + std::to_string(failure->nativeError()) + "] ";
         m_log.write(Priority::Error, text + error.what());
     }
+    bool stopBefore(const std::string&) override
+    {
+        m_stopped = m_stopped || m_stop.requested();
+        return m_stopped;
+    }
 
     std::size_t backedUp() const { return m_backedUp; }
+    bool stopped() const { return m_stopped; }
 
 private:
     RunnerLog& m_log;
+    StopRequest& m_stop;
     std::size_t m_backedUp = 0;
+    bool m_stopped = false;
 };
 
 } // namespace
@@ -84,13 +94,15 @@ void ScheduleRunner::start(const LocalDateTime& now)
         return;
     const std::string& slot = fields[passed->field];
     const SlotRun* last = m_records.runOf(slot);
-    if (last && last->slotTime.serialSecond() >= passed->moment.serialSecond())
+    const bool cutShort =
+        last && last->slotTime.serialSecond() == passed->moment.serialSecond() && last->outcome == RunOutcome::Stopped;
+    if (last && last->slotTime.serialSecond() >= passed->moment.serialSecond() && !cutShort)
         return;
     if (!holds)
         return;
     m_seams.log.write(Priority::Warning,
-                      "时间段" + slot + "(" + passed->moment.text()
-                          + ")的备份在后台备份服务未运行时错过,现在补做一次。");
+                      "时间段" + slot + "(" + passed->moment.text() + ")的备份"
+                          + (cutShort ? "因后台备份服务停止未完成" : "在后台备份服务未运行时错过") + ",现在补做一次。");
     runSlot(slot, passed->moment, now);
 }
 
@@ -153,7 +165,7 @@ void ScheduleRunner::runSlot(const std::string& slot, const LocalDateTime& slotT
                       settings.databases,
                       settings.backupFolder,
                       settings.replaceMode ? BackupMode::Replace : BackupMode::TimeSlot};
-    LoggedRun report(m_seams.log);
+    LoggedRun report(m_seams.log, m_seams.stop);
     bool succeeded = false;
     try {
         succeeded = BackupRun(m_seams.shell, m_seams.dataAccess, BackupRun::OnFailure::GoOn).run(job, slotTime, report);
@@ -162,10 +174,15 @@ void ScheduleRunner::runSlot(const std::string& slot, const LocalDateTime& slotT
     }
     const std::size_t count = job.databases.size();
     succeeded = succeeded && count > 0;
-    m_records.record(
-        {slot, slotTime, now, succeeded ? RunOutcome::Succeeded : RunOutcome::Failed, report.backedUp(), count});
+    const RunOutcome outcome =
+        succeeded ? RunOutcome::Succeeded : (report.stopped() ? RunOutcome::Stopped : RunOutcome::Failed);
+    m_records.record({slot, slotTime, now, outcome, report.backedUp(), count});
     saveRecords();
-    if (succeeded) {
+    if (outcome == RunOutcome::Stopped) {
+        m_seams.log.write(Priority::Error,
+                          "时间段" + slot + "的备份未完成,后台备份服务已停止:" + std::to_string(count) + "个数据库中"
+                              + std::to_string(report.backedUp()) + "个备份成功,其余的下次启动时补做。");
+    } else if (succeeded) {
         m_seams.log.write(Priority::Info,
                           "时间段" + slot + "备份完成:" + std::to_string(count) + "个数据库全部备份成功。");
     } else {

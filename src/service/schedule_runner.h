@@ -13,13 +13,14 @@ class RunRecordStore;
 class RunnerLog;
 class ScheduleLock;
 class Shell;
+class StopRequest;
 
 // The schedule of one settings file run with nobody at a window: the same
 // slot check and backup runs as the window's, but every database gets its
 // chance at every slot, each failure and each run goes to the system's log,
-// a slot that passed while the runner was not running is caught up once at
-// its next start, and the runner stands aside while the window runs the
-// same file's schedule.
+// a slot that passed while the runner was not running, or whose run a stop
+// cut short, is caught up once at its next start, and the runner stands
+// aside while the window runs the same file's schedule.
 class ScheduleRunner final {
 public:
     struct Seams {
@@ -28,6 +29,7 @@ public:
         RunRecordStore& records;
         ScheduleLock& lock;
         RunnerLog& log;
+        StopRequest& stop;
     };
 
     ScheduleRunner(Seams seams, std::string settingsFile);

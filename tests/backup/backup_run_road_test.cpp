@@ -33,8 +33,10 @@ public:
         ASSERT_NE(database, nullptr) << error.what();
         failures.push_back(*database);
     }
+    bool stopBefore(const std::string& bakDb) override { return bakDb == stopAt; }
 
     std::vector<std::string> events;
+    std::string stopAt;
     std::vector<DatabaseError> failures;
 };
 
@@ -159,6 +161,31 @@ TEST_F(BackupRunRoad, goingOnBacksUpTheRestAndReportsEachFailureWithTheServersWo
     }
     expectOneSetOf(job.folder + "sales.bak", "sales");
     expectOneSetOf(job.folder + "crm.bak", "crm");
+}
+
+// A service asked to stop lets the statement under way end and sends no
+// more; what the earlier slot of the hour wrote stays in the backup folder.
+TEST_F(BackupRunRoad, aStopEndsTheRunBeforeTheNextDatabaseAndKeepsTheEarlierSet)
+{
+    shell.trashKeeps = false;
+    job.mode = BackupMode::TimeSlot;
+    job.databases = {"sales", "crm"};
+    const std::string dated = job.folder + "2026年12月06日03时";
+    fs::create_directories(u8path(dated));
+    writeBytes(dated + "/crm.bak", "an earlier slot of this hour");
+    report.stopAt = "crm";
+
+    EXPECT_FALSE(run(BackupRun::OnFailure::GoOn));
+
+    EXPECT_EQ(backups().size(), 1u);
+    EXPECT_EQ(report.events, std::vector<std::string>{"written sales " + dated + "/sales.bak"});
+    EXPECT_TRUE(shell.trashed().empty());
+    std::vector<std::string> kept;
+    for (const auto& entry : fs::recursive_directory_iterator(u8path(job.folder))) {
+        if (entry.is_regular_file() && readBytes(entry.path()) == "an earlier slot of this hour")
+            kept.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(kept, std::vector<std::string>{"crm.bak"}) << "set aside beside the new folder, not lost";
 }
 
 TEST_F(BackupRunRoad, anEntryHoldingANulSendsNothing)

@@ -147,6 +147,43 @@ TEST_F(ServiceRoad, eachFailingDatabaseIsAnErrorInTheLogAndTheRestAreBackedUp)
     EXPECT_TRUE(fs::exists(home.path() / "bak" / "crm.bak"));
 }
 
+TEST_F(ServiceRoad, aStopDuringARunLetsTheStatementEndAndTheNextStartRunsTheSlotAgain)
+{
+    StandinServer slow(standin({"sales:64KB", "crm:64KB"}, {"--slow-backup", "1500"}));
+    settings.server = slow.serverField();
+    settings.slot1 = slotIn(2);
+    save();
+    const auto statements = [&] {
+        std::size_t count = 0;
+        for (const std::string& text : slow.statements())
+            count += text.rfind("backup", 0) == 0 ? 1 : 0;
+        return count;
+    };
+    {
+        ServiceProcess service(home.path(), serviceArguments());
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (statements() == 0 && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_EQ(statements(), 1u) << service.log();
+        const auto asked = std::chrono::steady_clock::now();
+        EXPECT_EQ(service.stop(), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5)) << "not the whole run";
+        EXPECT_EQ(statements(), 1u) << "crm is not sent after the stop";
+        EXPECT_NE(
+            service.log().find("<3>时间段" + settings.slot1 + "的备份未完成,后台备份服务已停止:2个数据库中1个备份成功"),
+            std::string::npos)
+            << service.log();
+    }
+    const auto records = RunRecords::decode(files.readAll(home.text() + "/ondrel.runs"));
+    ASSERT_TRUE(records && records->runOf(settings.slot1));
+    EXPECT_EQ(records->runOf(settings.slot1)->outcome, RunOutcome::Stopped);
+
+    ServiceProcess again(home.path(), serviceArguments());
+    ASSERT_TRUE(again.waitForLog("的备份因后台备份服务停止未完成,现在补做一次。")) << again.log();
+    ASSERT_TRUE(again.waitForLog("<6>时间段" + settings.slot1 + "备份完成")) << again.log();
+    EXPECT_EQ(statements(), 3u);
+}
+
 TEST_F(ServiceRoad, aSavedSettingsFileTakesEffectAndABrokenOneKeepsTheLastGood)
 {
     save();

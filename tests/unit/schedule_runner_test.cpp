@@ -9,12 +9,13 @@
 #include "fakes/fake_data_access.h"
 #include "fakes/temp_folder.h"
 #include "fakes/test_shell.h"
+#include "platform/runner_log.h"
 #include "platform/schedule_lock.h"
 #include "platform_seams.h"
 #include "service/run_record_store.h"
 #include "service/runner_host.h"
-#include "platform/runner_log.h"
 #include "service/schedule_runner.h"
+#include "service/stop_request.h"
 
 namespace {
 
@@ -61,6 +62,14 @@ public:
     std::vector<std::string> lines;
 };
 
+// A stop that the service manager sends once that many databases were begun.
+class StopAfter final : public StopRequest {
+public:
+    bool requested() override { return ++asked > databasesBefore; }
+    int databasesBefore = 1 << 30;
+    int asked = 0;
+};
+
 LocalDateTime at(int day, int hour, int minute, int second)
 {
     return {2026, 12, day, hour, minute, second, 0};
@@ -92,8 +101,9 @@ protected:
     MemoryRecords records;
     SwitchLock lock;
     LinesLog log;
+    StopAfter stop;
     Settings settings;
-    ScheduleRunner runner{{shell, server, records, lock, log}, "/srv/ondrel/ondrel.ini"};
+    ScheduleRunner runner{{shell, server, records, lock, log, stop}, "/srv/ondrel/ondrel.ini"};
 };
 
 TEST_F(Runner, aFirstStartCatchesNothingUpAndRemembersWhenItBegan)
@@ -119,7 +129,7 @@ TEST_F(Runner, theMostRecentSlotMissedWhileStoppedIsCaughtUpOnceAtStart)
 
     // Started again: that slot is no longer missed, and the ticks that follow
     // run only what comes.
-    ScheduleRunner again({shell, server, records, lock, log}, "/srv/ondrel/ondrel.ini");
+    ScheduleRunner again({shell, server, records, lock, log, stop}, "/srv/ondrel/ondrel.ini");
     again.use(settings);
     again.start(at(8, 9, 31, 0));
     for (int second = 1; second <= 5; ++second)
@@ -159,6 +169,35 @@ TEST_F(Runner, everyDatabaseGetsItsChanceAndEachFailureIsLoggedAsAnError)
     EXPECT_EQ(run->outcome, RunOutcome::Failed);
     EXPECT_EQ(run->backedUp, 1u);
     EXPECT_FALSE(records.kept->lastSuccess);
+}
+
+TEST_F(Runner, aStopDuringARunSendsNoMoreAndTheNextStartRunsTheSlotAgainOnce)
+{
+    records.kept = RunRecords{at(8, 2, 0, 0), std::nullopt, {}};
+    runner.start(at(8, 2, 59, 59));
+    stop.databasesBefore = 1;
+    runner.tick(at(8, 3, 0, 0));
+    EXPECT_EQ(backups(), 1u) << "the statement under way ends; crm is not sent";
+    EXPECT_TRUE(
+        log.has("<3>时间段03:00:00的备份未完成,后台备份服务已停止:2个数据库中1个备份成功,其余的下次启动时补做。"));
+    const SlotRun* run = records.kept->runOf("03:00:00");
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->outcome, RunOutcome::Stopped);
+    EXPECT_EQ(run->backedUp, 1u);
+    EXPECT_EQ(RunAlerts::forOperator(*records.kept, at(8, 3, 5, 0)),
+              "后台备份服务2026-12-08 03:00:00的备份(时间段03:00:00)未完成,服务已停止:2个数据库中1个备份成功,"
+              "请查看系统日志。");
+
+    for (const char* moment : {"first", "second"}) {
+        stop.databasesBefore = 1 << 30;
+        ScheduleRunner again({shell, server, records, lock, log, stop}, "/srv/ondrel/ondrel.ini");
+        again.use(settings);
+        again.start(at(8, 3, 10, 0));
+        EXPECT_EQ(backups(), 3u) << moment << " start after the stop: the whole slot once more, then not again";
+    }
+    EXPECT_TRUE(log.has("<4>时间段03:00:00(2026-12-08 03:00:00)的备份因后台备份服务停止未完成,现在补做一次。"));
+    EXPECT_EQ(records.kept->runOf("03:00:00")->outcome, RunOutcome::Succeeded);
+    EXPECT_FALSE(RunAlerts::forOperator(*records.kept, at(8, 3, 11, 0)));
 }
 
 TEST_F(Runner, aSuccessIsLoggedAsInfoAndKeptAsTheLastSuccess)
@@ -283,10 +322,11 @@ TEST(RunRecordsFile, readsBackWhatItWroteAndNothingOfAFileCutShort)
     records.record({"03:00:00", at(8, 3, 0, 0), at(8, 3, 0, 0), RunOutcome::Succeeded, 2, 2});
     records.record({"12:00:00", at(7, 12, 0, 0), at(7, 12, 0, 0), RunOutcome::Failed, 1, 2});
     records.record({"12:00:00", at(8, 12, 0, 0), at(8, 12, 0, 1), RunOutcome::RunByWindow, 0, 0});
+    records.record({"18:00:00", at(8, 18, 0, 0), at(8, 18, 0, 0), RunOutcome::Stopped, 1, 2});
     const std::string bytes = records.encode();
     ASSERT_EQ(RunRecords::decode(bytes), records);
-    EXPECT_EQ(records.slots.size(), 2u) << "one run per slot";
-    EXPECT_EQ(records.latest()->slot, "12:00:00");
+    EXPECT_EQ(records.slots.size(), 3u) << "one run per slot";
+    EXPECT_EQ(records.latest()->slot, "18:00:00");
 
     // Only the last line's end may go.
     for (std::size_t cut = 0; cut + 1 < bytes.size(); ++cut)

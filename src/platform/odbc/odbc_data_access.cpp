@@ -7,18 +7,23 @@
 #include "platform/odbc/odbc_connection.h"
 #include "platform/odbc/odbc_recordset.h"
 
-OdbcDataAccess::OdbcDataAccess(LinkTimeouts timeouts)
-    : m_environment(std::make_shared<EnvironmentHandle>(SQL_HANDLE_ENV, nullptr, OdbcPhase::Connect))
-    , m_timeouts(timeouts)
+OdbcDataAccess::OdbcDataAccess(LinkTimeouts timeouts) : m_timeouts(timeouts) {}
+
+std::shared_ptr<EnvironmentHandle> OdbcDataAccess::environment()
 {
+    if (m_environment)
+        return m_environment;
+    auto environment = std::make_shared<EnvironmentHandle>(SQL_HANDLE_ENV, nullptr, OdbcPhase::Connect);
     const auto version = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(SQL_OV_ODBC3));
-    if (!SQL_SUCCEEDED(::SQLSetEnvAttr(m_environment->get(), SQL_ATTR_ODBC_VERSION, version, 0)))
-        throw OdbcErrorMapping::toDatabaseError(OdbcPhase::Connect, m_environment->diagnostics());
+    if (!SQL_SUCCEEDED(::SQLSetEnvAttr(environment->get(), SQL_ATTR_ODBC_VERSION, version, 0)))
+        throw OdbcErrorMapping::toDatabaseError(OdbcPhase::Connect, environment->diagnostics());
+    m_environment = std::move(environment);
+    return m_environment;
 }
 
 std::unique_ptr<Connection> OdbcDataAccess::createConnection()
 {
-    return std::make_unique<OdbcConnection>(m_environment, m_timeouts);
+    return std::make_unique<OdbcConnection>(environment(), m_timeouts);
 }
 
 std::unique_ptr<Recordset> OdbcDataAccess::createRecordset()

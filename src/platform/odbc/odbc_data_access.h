@@ -7,7 +7,10 @@
 #include "platform/odbc/odbc_handle.h"
 
 // The data-access component over unixODBC: one ODBC environment for the
-// program, a connection and its statements for each run of a method.
+// program, opened with the first connection (a program that waits hours
+// for its first slot carries no driver manager's state meanwhile, and an
+// environment that cannot be had is that connection's error), a connection
+// and its statements for each run of a method.
 class OdbcDataAccess final : public DataAccess {
 public:
     explicit OdbcDataAccess(LinkTimeouts timeouts = {});
@@ -16,6 +19,8 @@ public:
     std::unique_ptr<Recordset> createRecordset() override;
 
 private:
+    std::shared_ptr<EnvironmentHandle> environment();
+
     std::shared_ptr<EnvironmentHandle> m_environment;
     LinkTimeouts m_timeouts;
 };

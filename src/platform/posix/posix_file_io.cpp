@@ -142,10 +142,16 @@ std::string PosixFileIo::readAll(const std::string& path) const
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw FileIo::Error(reasonFor(errno));
-    std::string bytes;
-    char buffer[65536];
+    // Read straight into the string, sized by the file: a resident service
+    // reads its settings often and keeps no large buffer on its stack.
+    struct stat st {};
+    const std::size_t expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    std::string bytes(expected + 1, '\0');
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -155,9 +161,10 @@ std::string PosixFileIo::readAll(const std::string& path) const
         }
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(used);
     return bytes;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/posix/system_clock.h"
 #include "platform/systemd/journal_log.h"
 #include "platform/systemd/service_host.h"
+#include "platform/systemd/signal_stop.h"
 #include "platform/systemd/systemd_notifier.h"
 #include "service/run_record_file.h"
 #include "service/schedule_runner.h"
@@ -53,6 +54,8 @@ int main(int argc, char* argv[])
         }
     }
 
+    // Before anything else: no thread may take the stop signals.
+    SignalStop signals;
     JournalLog log;
     const SystemdNotifier notifier;
     const std::string program = executable.folder() + "/" + executable.baseName();
@@ -72,8 +75,8 @@ int main(int argc, char* argv[])
     OdbcDataAccess dataAccess;
     PosixScheduleLock lock;
     RunRecordFile records(files, RunRecordFile::besideSettings(settingsFile));
-    ScheduleRunner runner({shell, dataAccess, records, lock, log}, settingsFile);
-    ServiceHost host({clock, files, encoding, runner, log}, notifier, settingsFile);
+    ScheduleRunner runner({shell, dataAccess, records, lock, log, signals}, settingsFile);
+    ServiceHost host({clock, files, encoding, runner, log}, signals, notifier, settingsFile);
     if (checkOnly)
         return host.check() ? 0 : kConfig;
     return host.run();

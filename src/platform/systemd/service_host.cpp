@@ -1,19 +1,17 @@
 #include "platform/systemd/service_host.h"
 
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <mutex>
 #include <thread>
 
 #include "platform/clock.h"
-#include "platform/systemd/systemd_notifier.h"
 #include "platform/runner_log.h"
+#include "platform/systemd/signal_stop.h"
+#include "platform/systemd/systemd_notifier.h"
 #include "service/schedule_runner.h"
 
 namespace {
@@ -28,9 +26,11 @@ std::int64_t steadyMs()
 
 } // namespace
 
-ServiceHost::ServiceHost(RunnerHost::Seams seams, const SystemdNotifier& notifier, std::string settingsFile)
+ServiceHost::ServiceHost(RunnerHost::Seams seams, SignalStop& signals, const SystemdNotifier& notifier,
+                         std::string settingsFile)
     : m_seams(seams)
     , m_host(seams, settingsFile)
+    , m_signals(signals)
     , m_notifier(notifier)
     , m_watch(settingsFile)
 {
@@ -65,24 +65,15 @@ void ServiceHost::watchdogLoop()
 
 int ServiceHost::run()
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaddset(&signals, signal);
-    // The signals wait for the loop, which takes them between runs: a
-    // backup under way is never cut short by a stop.
-    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
-    if (signalFd < 0) {
+    if (m_signals.descriptor() < 0) {
         m_seams.log.write(Priority::Error, "无法接收停止信号,后台备份服务不启动。");
         return 1;
     }
 
     m_host.readSettings(true);
     m_lastBeatMs = steadyMs();
-    std::thread watchdog;
     if (m_notifier.watchdogInterval())
-        watchdog = std::thread([this] { watchdogLoop(); });
+        m_watchdog = std::thread([this] { watchdogLoop(); });
     m_notifier.send("READY=1\nSTATUS=" + *m_host.statusChange());
 
     // A slot missed while the service was down is caught up after READY:
@@ -96,21 +87,16 @@ int ServiceHost::run()
     if (const auto interval = m_notifier.watchdogInterval())
         longest = std::min<std::int64_t>(longest,
                                          std::chrono::duration_cast<std::chrono::milliseconds>(*interval).count() / 4);
-    for (;;) {
+    while (!m_signals.requested()) {
+        if (m_signals.takeReload())
+            m_host.readSettings(true);
         m_lastBeatMs = steadyMs();
         reportStatus();
-        pollfd waits[2] = {{signalFd, POLLIN, 0}, {m_watch.descriptor(), POLLIN, 0}};
+        pollfd waits[2] = {{m_signals.descriptor(), POLLIN, 0}, {m_watch.descriptor(), POLLIN, 0}};
         const int ready =
             ::poll(waits, m_watch.descriptor() >= 0 ? 2 : 1, static_cast<int>(m_host.msToNextCheck(longest)));
-        if (ready < 0)
+        if (ready < 0 || waits[0].revents & POLLIN)
             continue;
-        if (waits[0].revents & POLLIN) {
-            signalfd_siginfo info{};
-            if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info) && info.ssi_signo != SIGHUP)
-                break;
-            m_host.readSettings(true);
-            continue;
-        }
         if (ready > 0) {
             if (m_watch.mayHaveChanged())
                 m_host.readSettings(false);
@@ -120,13 +106,16 @@ int ServiceHost::run()
         m_host.check();
         m_inRunner = false;
     }
+    return stopped();
+}
 
+int ServiceHost::stopped()
+{
     m_notifier.send("STOPPING=1\nSTATUS=正在停止");
     m_seams.runner.stop();
     m_stopping = true;
-    if (watchdog.joinable())
-        watchdog.join();
-    ::close(signalFd);
+    if (m_watchdog.joinable())
+        m_watchdog.join();
     m_seams.log.write(Priority::Info, "后台备份服务已停止。");
     return 0;
 }

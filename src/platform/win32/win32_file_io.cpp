@@ -1,5 +1,6 @@
 #include "platform/win32/win32_file_io.h"
 
+#include <algorithm>
 #include <random>
 
 #include "platform/win32/api_path.h"
@@ -107,16 +108,26 @@ std::string Win32FileIo::readAll(const std::string& path) const
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         fail(::GetLastError());
-    std::string bytes;
-    char buffer[65536];
+    // Read straight into the string, sized by the file: a resident service
+    // reads its settings often and keeps no large buffer on its stack.
+    LARGE_INTEGER size{};
+    const std::size_t expected = ::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
+        ? static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, 1 << 30))
+        : 0;
+    std::string bytes(expected + 1, '\0');
+    std::size_t used = 0;
     for (;;) {
+        if (used == bytes.size())
+            bytes.resize(bytes.size() * 2);
         DWORD read = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr))
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - used, 1 << 30));
+        if (!::ReadFile(file.get(), bytes.data() + used, wanted, &read, nullptr))
             fail(::GetLastError());
         if (read == 0)
             break;
-        bytes.append(buffer, read);
+        used += read;
     }
+    bytes.resize(used);
     return bytes;
 }
 

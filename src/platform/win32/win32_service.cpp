@@ -22,6 +22,7 @@
 #include "service/run_record_file.h"
 #include "service/runner_host.h"
 #include "service/schedule_runner.h"
+#include "service/stop_request.h"
 
 namespace Win32Service {
 
@@ -105,6 +106,12 @@ struct Service {
 };
 Service service;
 
+// A run asks before each database whether the manager asked for a stop.
+class StopEvent final : public StopRequest {
+public:
+    bool requested() override { return ::WaitForSingleObject(service.stop, 0) == WAIT_OBJECT_0; }
+};
+
 void report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0)
 {
     SERVICE_STATUS status{};
@@ -126,7 +133,7 @@ DWORD WINAPI control(DWORD code, DWORD, LPVOID, LPVOID)
     switch (code) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_PRESHUTDOWN:
-        // A backup under way ends first: the loop takes the stop between runs.
+        // The statement under way ends first; a run sends no more.
         report(SERVICE_STOP_PENDING, NO_ERROR, kPreshutdownMs);
         ::SetEvent(service.stop);
         return NO_ERROR;
@@ -164,8 +171,9 @@ void WINAPI serviceMain(DWORD, LPWSTR*)
     Win32Shell shell;
     OdbcDataAccess dataAccess;
     Win32ScheduleLock lock;
+    StopEvent stop;
     RunRecordFile records(files, RunRecordFile::besideSettings(settingsFile));
-    ScheduleRunner runner({shell, dataAccess, records, lock, log}, settingsFile);
+    ScheduleRunner runner({shell, dataAccess, records, lock, log, stop}, settingsFile);
     RunnerHost host({clock, files, encoding, runner, log}, settingsFile);
     host.readSettings(true);
     report(SERVICE_RUNNING);
