@@ -8,6 +8,8 @@
 # scripts/install-service.sh --remove takes the service away (the settings
 # file and the backups stay; its run records go, so that the window no
 # longer reports on a service that is gone).
+# ONDREL_PREBUILT=DIR installs the programs already built in DIR instead of
+# building them (the tests do).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,9 +29,12 @@ if [ "${1:-}" = "--remove" ]; then
   exit 0
 fi
 
-scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target ondrel ondrel-service
+built=${ONDREL_PREBUILT:-build}
+if [ -z "${ONDREL_PREBUILT:-}" ]; then
+  scripts/install-deps.sh
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build -j"$(nproc)" --target ondrel ondrel-service
+fi
 
 # The account: a system user in no other group, with a home of its own for
 # its trash of old backups.
@@ -40,14 +45,16 @@ fi
 # Only root may change the programs, their folder and the settings file:
 # the service refuses to start otherwise.
 install -d -o root -g root -m 0755 "$prefix"
-install -o root -g root -m 0755 build/ondrel-service build/ondrel "$prefix/"
+install -o root -g root -m 0755 "$built/ondrel-service" "$built/ondrel" "$prefix/"
 if [ -n "${1:-}" ]; then
   install -o root -g ondrel -m 0640 "$1" "$prefix/ondrel.ini"
 elif [ -e "$prefix/ondrel.ini" ]; then
   chown root:ondrel "$prefix/ondrel.ini"
   chmod 0640 "$prefix/ondrel.ini"
 else
-  echo "还没有配置文件:请以 root 运行 $prefix/ondrel,填好设置后点“保存配置”,服务会自动读取。" >&2
+  # The window saves a new file for its owner alone: the service could not
+  # read it until this script gives it the service's group.
+  echo "还没有配置文件:请以 root 运行 $prefix/ondrel,填好设置后点“保存配置”,然后再运行一次 sudo $0 。" >&2
 fi
 # The files the service writes in a folder it may not write: its run
 # records (its own), and the schedule's lock, which the window opens too.
@@ -59,7 +66,10 @@ driver_registered || register_driver
 
 install -o root -g root -m 0644 packaging/linux/ondrel.service "$unit"
 systemctl daemon-reload
-systemctl enable --now ondrel.service
+# Restarted rather than only started: run again to update, the new program
+# runs from now on (a run under way ends its current statement first).
+systemctl enable ondrel.service
+systemctl restart ondrel.service
 systemctl --no-pager status ondrel.service || true
 cat <<MSG
 

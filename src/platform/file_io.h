@@ -34,6 +34,7 @@ public:
     virtual void overwrite(const std::string& path, const std::string& bytes) = 0;
 
     // Something that differs whenever the file was written, replaced or
-    // removed since: empty when there is no file.
+    // removed since, or its owner or permissions changed (a file its reader
+    // could not read may be readable now): empty when there is no file.
     virtual std::string stamp(const std::string& path) const = 0;
 };

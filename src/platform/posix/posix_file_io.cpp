@@ -218,5 +218,5 @@ std::string PosixFileIo::stamp(const std::string& path) const
         return {};
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":"
         + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":"
-        + std::to_string(st.st_mode);
+        + std::to_string(st.st_mode) + ":" + std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid);
 }
