@@ -77,7 +77,7 @@ stop() {
 median() { sort -n | awk '{v[NR]=$1} END {if (NR%2) print v[(NR+1)/2]; else printf "%.1f\n", (v[NR/2]+v[NR/2+1])/2}'; }
 
 # CPU nanoseconds of every thread of a process.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s+=$1} END {printf "%.0f\n", s}'; }
+. "$(dirname "$0")/process_figures.sh"
 status_kb() { awk -v k="$2:" '$1==k {print $2}' /proc/"$1"/status; }
 # running PID NAME WHEN: a program that ended (or is a zombie) has no resident set.
 running() { grep -qs '^VmRSS:' /proc/"$1"/status || fail "$2 is no longer running ($3)"; }

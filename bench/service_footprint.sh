@@ -24,8 +24,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s+=$1} END {printf "%.0f\n", s}'; }
-anon_kb() { awk '$1=="Anonymous:" {print $2}' /proc/"$1"/smaps_rollup; }
+. "$(dirname "$0")/process_figures.sh"
 running() { [ -e /proc/"$1"/status ] || fail "$2 is no longer running: $(cat "$work/service.log" 2>/dev/null)"; }
 
 export ODBCSYSINI="$build/odbc"
@@ -69,29 +68,7 @@ awk -v o="$s_anon" -v b="$b_anon" \
 
 # Each slot a few seconds ahead, written as the window saves it: the
 # service reads the new file at its next tick.
-delays=()
-missed=0
-for _ in $(seq "$slots"); do
-  slot_epoch=$(( $(date +%s) + 3 ))
-  settings "$(date -d "@$slot_epoch" +%H:%M:%S)"
-  seen=$(wc -l <"$work/statements.jsonl" 2>/dev/null || echo 0)
-  sleep 4.5
-  first=$(tail -n +"$((seen + 1))" "$work/statements.jsonl" | grep -m1 '"text":"backup database' |
-    sed -n 's/.*"time":"\([^"]*\)".*/\1/p')
-  if [ -z "$first" ]; then
-    missed=$((missed + 1))
-    continue
-  fi
-  delay=$(( $(date -d "$first" +%s%3N) - slot_epoch * 1000 ))
-  [ "$delay" -lt 1000 ] || missed=$((missed + 1))
-  delays+=("$delay")
-done
+slot_delays "$slots" "$work/statements.jsonl" settings "" \
+  "Service slot second to first BACKUP statement at the server:" ||
+  fail "no slot reached the server: $(tail -5 "$work/service.log")"
 running "$service" "the service"
-[ "${#delays[@]}" -gt 0 ] || fail "no slot reached the server: $(tail -5 "$work/service.log")"
-printf '%s\n' "${delays[@]}" | sort -n | awk -v n="$slots" -v m="$missed" '
-  {d[NR] = $1}
-  END {
-    printf "Service slot second to first BACKUP statement at the server: %d slots\n", n
-    printf "  median %d ms, best %d ms, worst %d ms; slots without a statement in their second: %d (target 50 ms)\n",
-      d[int((NR + 1) / 2)], d[1], d[NR], m
-  }'

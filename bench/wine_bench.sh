@@ -52,21 +52,12 @@ cat "$work/bench.out"
 # Each Windows program is one process of this machine, named by its
 # Windows path; the wineserver both talk to runs in the prefix's server
 # folder, named after the prefix's device and inode.
-process_of() {
-  local exe=$1 p
-  for p in /proc/[0-9]*; do
-    if tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1 | grep -qiF "$exe"; then
-      basename "$p"
-      return
-    fi
-  done
-}
+. "$(dirname "$0")/process_figures.sh"
 ondrel=$(process_of "$(windows "$work")\\ondrel\\ondrel.exe")
 baseline=$(process_of "$(windows "$work")\\baseline\\bare_window.exe")
 [ -n "$ondrel" ] && [ -n "$baseline" ] || fail "the programs' processes were not found"
 wineserver=$("$road" "$build" wineserver)
 
-cpu_ns() { { cat /proc/"$1"/task/*/schedstat 2>/dev/null || true; } | awk '{s+=$1} END {printf "%.0f\n", s}'; }
 private_kb() { awk '$1 == "Private_Clean:" || $1 == "Private_Dirty:" {s += $2} END {print s + 0}' /proc/"$1"/smaps_rollup; }
 sleep 2
 o0=$(cpu_ns "$ondrel"); b0=$(cpu_ns "$baseline"); w0=$(cpu_ns "${wineserver:-0}")

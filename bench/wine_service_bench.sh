@@ -66,17 +66,8 @@ for ticker in bare_ticker bare_ticker_imports; do
 done
 
 # Each Windows program is one process of this machine, named by its
-# Windows path; the wineserver both talk to runs in the prefix's server
-# folder.
-process_of() {
-  local exe=$1 p
-  for p in /proc/[0-9]*; do
-    if tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1 | grep -qiF "$exe"; then
-      basename "$p"
-      return
-    fi
-  done
-}
+# path as it was started.
+. "$(dirname "$0")/process_figures.sh"
 service="" baseline="" imports=""
 for _ in $(seq 150); do
   service=$(process_of "$(windows "$work/service")\\ondrel.exe")
@@ -89,10 +80,6 @@ done
 [ -n "$baseline" ] && [ -n "$imports" ] || fail "the baselines' processes were not found"
 wineserver=$("$road" "$build" wineserver)
 
-cpu_ns() { { cat /proc/"$1"/task/*/schedstat 2>/dev/null || true; } | awk '{s+=$1} END {printf "%.0f\n", s}'; }
-# Anonymous memory: a file's pages count as private only while no other
-# process maps them, which would make the figure depend on what else runs.
-anon_kb() { awk '$1 == "Anonymous:" {s += $2} END {print s + 0}' /proc/"$1"/smaps_rollup; }
 running() { [ -e /proc/"$1"/status ] || fail "$2 is no longer running"; }
 sleep 3
 s0=$(cpu_ns "$service"); b0=$(cpu_ns "$baseline"); w0=$(cpu_ns "${wineserver:-0}")
@@ -101,11 +88,7 @@ s1=$(cpu_ns "$service"); b1=$(cpu_ns "$baseline"); w1=$(cpu_ns "${wineserver:-0}
 running "$service" "the service"
 s_anon=$(anon_kb "$service"); b_anon=$(anon_kb "$baseline"); i_anon=$(anon_kb "$imports")
 # Anonymous kB by mapping (a file's written pages, or [anon]), for where the service's extra memory lies.
-for p in "$service" "$imports"; do
-  awk '$1 ~ /-/ && NF >= 5 {name = (NF >= 6 ? $6 : "[anon]")}
-       $1 == "Anonymous:" {kb[name] += $2}
-       END {for (n in kb) print n, kb[n]}' /proc/"$p"/smaps >"$work/anon.$p"
-done
+for p in "$service" "$imports"; do anon_by_mapping "$p" >"$work/anon.$p"; done
 echo "The Windows service under Wine's service manager, idle with its schedule loaded, against a bare"
 echo "Windows process waking every second (same Wine road, same run; each program's own process):"
 awk -v o0="$s0" -v o1="$s1" -v b0="$b0" -v b1="$b1" -v w0="$w0" -v w1="$w1" -v s="$idle" -v w="$wineserver" 'BEGIN {
@@ -125,29 +108,6 @@ awk 'NR == FNR {b[$1] = $2; next} {print $2 - b[$1], $2, b[$1] + 0, $1}' "$work/
 
 # Each slot a few seconds ahead, written as the window saves it: the
 # service hears of the folder's change and reads the new file.
-delays=()
-missed=0
-for _ in $(seq "$slots"); do
-  slot_epoch=$(( $(date +%s) + 3 ))
-  settings "$(date -d "@$slot_epoch" +%H:%M:%S)"
-  seen=$(wc -l <"$statements" 2>/dev/null || echo 0)
-  sleep 4.5
-  first=$(tail -n +"$((seen + 1))" "$statements" | grep -m1 '"text":"backup database' |
-    sed -n 's/.*"time":"\([^"]*\)".*/\1/p')
-  if [ -z "$first" ]; then
-    missed=$((missed + 1))
-    continue
-  fi
-  delay=$(( $(date -d "$first" +%s%3N) - slot_epoch * 1000 ))
-  [ "$delay" -lt 1000 ] || missed=$((missed + 1))
-  delays+=("$delay")
-done
+slot_delays "$slots" "$statements" settings "  " \
+  "Service slot second to first BACKUP statement at the server, under Wine:" || fail "no slot reached the server"
 running "$service" "the service"
-[ "${#delays[@]}" -gt 0 ] || fail "no slot reached the server"
-printf '%s\n' "${delays[@]}" | sort -n | awk -v n="$slots" -v m="$missed" '
-  {d[NR] = $1}
-  END {
-    printf "  Service slot second to first BACKUP statement at the server, under Wine: %d slots\n", n
-    printf "    median %d ms, best %d ms, worst %d ms; slots without a statement in their second: %d (target 50 ms)\n",
-      d[int((NR + 1) / 2)], d[1], d[NR], m
-  }'
