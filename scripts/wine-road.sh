@@ -194,7 +194,7 @@ start_road() {
   # Z: is Wine's map of this machine's root: a Windows program's
   # Z:\...\BACKUPS\X.BAK is the stand-in's /.../backups/X.BAK.
   setsid "$standin" --port 0 --login "sa:$password" --database Sales:1MB --database crm:1MB --database 销售:1MB \
-    --database 'a]b:64KB' --database "o'brien:64KB" \
+    --database 'a]b:64KB' --database "o'brien:64KB" --database slow:64KB --slow-backup-of slow=3000 \
     --statement-log "$dir/statements.jsonl" --backup-dir "$dir/backups" --drive "Z:=/" \
     >"$dir/stdout" 2>"$dir/stderr" </dev/null &
   echo $! >"$road/standin.pid"

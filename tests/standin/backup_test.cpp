@@ -180,6 +180,16 @@ TEST(StandinBackup, AQueryTimeoutSendsAttentionWhichAbandonsTheBackup) {
     EXPECT_EQ(session->execute("select 1").rows.size(), 1u);
 }
 
+// One slow database among quick ones, for a client's stop in the middle of a run.
+TEST(StandinBackup, ASlowBackupOfOneDatabaseLeavesTheOthersQuick) {
+    StandinServer server(databases({"--slow-backup-of", "sales=4000"}));
+    auto session = connectTo(server);
+    // A query timeout of one second abandons only the slow one.
+    EXPECT_TRUE(session->execute("backup database [销售] to disk = 'quick.bak'", {}, 1).ok());
+    EXPECT_TRUE(session->execute("backup database Sales to disk = 'slow.bak'", {}, 1).hasState("HYT00"));
+    EXPECT_EQ(filesIn(server.backupDir()), std::vector<std::string>{"quick.bak"});
+}
+
 TEST(StandinBackup, SqlCancelAbandonsTheBackup) {
     StandinServer server(databases({"--slow-backup", "4000"}));
     auto session = connectTo(server);

@@ -22,7 +22,7 @@ TEST_P(HelpText, ListsTheSwitch) {
 
 INSTANTIATE_TEST_SUITE_P(Standin, HelpText,
                          ::testing::Values("--port", "--login", "--database", "--statement-log", "--backup-dir",
-                                           "--drive", "--inspect", "--help", "--slow-backup", "--drop-connection-on",
+                                           "--drive", "--inspect", "--help", "--slow-backup", "--slow-backup-of", "--drop-connection-on",
                                            "--never-answer-prelogin", "--never-answer-login", "--listen",
                                            "--refuse-logins-for", "--refuse-logins",
                                            "--disk-space", "--disk-full"));

@@ -210,5 +210,55 @@ TEST(WindowsService, installedItRunsTheWindowsScheduleAndStandsTheWindowOff)
     f.Command1_Click();
 }
 
+// The service manager's stop during a run: the database under way (the
+// road's "slow" takes three seconds) is backed up, the next is not sent,
+// and the run is recorded as cut short.
+TEST(WindowsService, aStopDuringARunLetsTheStatementEndAndSendsNoMore)
+{
+    const StandinRoad road = StandinRoad::fromEnvironment();
+    ASSERT_TRUE(road.up());
+    FormHarness h;
+    Form1& f = h.form;
+    const fs::path exe = h.temp.path() / L"ondrel.exe";
+    fs::copy_file(fs::path(wide(ONDREL_PROGRAM)), exe);
+    const std::string folder = utf8(road.backups()) + "\\STOP-" + std::to_string(GetCurrentProcessId()) + "\\";
+    f.Form_Load();
+    f.Text1.setText(utf8(road.server()));
+    f.Text3.setText(utf8(road.password()));
+    f.Combo1.addItem("slow");
+    f.Combo1.addItem("Sales");
+    f.Text5.setText(folder);
+    const std::string slot = slotIn(12);
+    f.Text8.setText(slot);
+    f.Command6_Click();
+
+    const Finished installed = runProgram(exe, L"--install-service");
+    ASSERT_EQ(installed.exitCode, 0u) << installed.output;
+    const auto count = [&](const std::string& text) {
+        const auto all = road.statements();
+        return std::count(all.begin(), all.end(), text);
+    };
+    EXPECT_TRUE(waitFor([&] { return count("backup database [slow] to disk=N'" + folder + "slow.bak'") == 1; }, 25s))
+        << "no backup at " << slot;
+
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE service = OpenServiceW(manager, L"Ondrel", SERVICE_STOP);
+    ASSERT_NE(service, nullptr);
+    SERVICE_STATUS status{};
+    EXPECT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    EXPECT_TRUE(waitFor([] { return serviceState() == SERVICE_STOPPED; }, 15s)) << "state " << serviceState();
+    EXPECT_EQ(count("backup database [Sales] to disk=N'" + folder + "Sales.bak'"), 0) << "sent after the stop";
+    const auto records = RunRecords::decode(readBytes(h.temp.path() / L"ondrel.runs"));
+    ASSERT_TRUE(records && records->runOf(slot)) << readBytes(h.temp.path() / L"ondrel.runs");
+    EXPECT_EQ(records->runOf(slot)->outcome, RunOutcome::Stopped);
+    EXPECT_EQ(records->runOf(slot)->backedUp, 1u);
+
+    const Finished removed = runProgram(exe, L"--uninstall-service");
+    EXPECT_EQ(removed.exitCode, 0u) << removed.output;
+    EXPECT_TRUE(waitFor([] { return serviceState() == 0; })) << "still there: state " << serviceState();
+}
+
 } // namespace
 } // namespace ondrel::win32test

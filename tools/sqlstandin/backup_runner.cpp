@@ -135,7 +135,12 @@ StatementOutcome BackupRunner::write(const BackupStatement& s, const DatabaseInf
         }
     } spaceReturn{server_.devices, reserved};
 
-    const auto slow = std::chrono::milliseconds(server_.options.faults.slowBackupMs);
+    const FaultPlan& faults = server_.options.faults;
+    std::uint32_t slowMs = faults.slowBackupMs;
+    for (const auto& [name, ms] : faults.slowBackupOf) {
+        if (text::equalsIgnoreCase(name, db.name)) slowMs = ms;
+    }
+    const auto slow = std::chrono::milliseconds(slowMs);
     const auto dataPhase = slow / 2;
     const std::uint64_t totalPages = image.dataPages() + image.logPages();
     std::vector<std::uint8_t> chunk(kPagesPerChunk * DatabaseImage::kPageSize);

@@ -94,6 +94,11 @@ Options Options::parse(const std::vector<std::string>& args) {
             o.inspectFile = value();
         } else if (arg == "--slow-backup") {
             o.faults.slowBackupMs = parseMillis(value(), arg);
+        } else if (arg == "--slow-backup-of") {
+            const std::string v = value();
+            const auto equals = v.rfind('=');
+            if (equals == std::string::npos || equals == 0) throw UsageError("--slow-backup-of needs NAME=MS");
+            o.faults.slowBackupOf[v.substr(0, equals)] = parseMillis(v.substr(equals + 1), arg);
         } else if (arg == "--drop-connection-on") {
             o.faults.dropConnectionOn = value();
             if (o.faults.dropConnectionOn.empty()) throw UsageError("--drop-connection-on needs some text");
@@ -151,6 +156,8 @@ Fault switches:
   --slow-backup MS         each backup takes about MS milliseconds: half copying the data,
                            half finishing after the "Processed" messages; ATTENTION is
                            honoured all along
+  --slow-backup-of NAME=MS the same for the backups of database NAME alone (may be given
+                           for several databases; wins over --slow-backup for that one)
   --drop-connection-on TEXT
                            close the connection without answering when a statement
                            containing TEXT (any letter case) arrives; a backup is dropped

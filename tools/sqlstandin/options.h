@@ -20,6 +20,8 @@ struct Login {
 // Misbehaviour on request, for testing how clients cope.
 struct FaultPlan {
     std::uint32_t slowBackupMs = 0;
+    // --slow-backup-of NAME=MS: that database's backups alone take MS.
+    std::map<std::string, std::uint32_t> slowBackupOf;
     std::string dropConnectionOn;            // statement text fragment, any letter case
     bool neverAnswerPrelogin = false;        // accept, read, never answer
     bool neverAnswerLogin = false;
