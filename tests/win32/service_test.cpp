@@ -86,6 +86,38 @@ std::string slotIn(int seconds)
     return LocalDateTime::fromSerialSecond(Win32Clock().now().serialSecond() + seconds).timeOfDay();
 }
 
+// A copy of ondrel.exe in the harness's folder, beside the settings file
+// its window saves: the road's server, those databases, a backup folder of
+// the test's own and one slot. The service installed from there reads it.
+struct ServiceFolder {
+    ServiceFolder(FormHarness& h, const StandinRoad& road, const std::string& name,
+                  const std::vector<std::string>& databases, const std::string& slot)
+        : exe(h.temp.path() / L"ondrel.exe")
+        , backups(utf8(road.backups()) + "\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\")
+    {
+        fs::copy_file(fs::path(wide(ONDREL_PROGRAM)), exe);
+        Form1& f = h.form;
+        f.Form_Load();
+        f.Text1.setText(utf8(road.server()));
+        f.Text3.setText(utf8(road.password()));
+        for (const std::string& database : databases)
+            f.Combo1.addItem(database);
+        f.Text5.setText(backups);
+        f.Text8.setText(slot);
+        f.Command6_Click(); // "保存配置": the file the service reads
+    }
+
+    fs::path exe;
+    std::string backups;
+};
+
+// How often the stand-in received exactly that statement.
+std::ptrdiff_t received(const StandinRoad& road, const std::string& statement)
+{
+    const auto all = road.statements();
+    return std::count(all.begin(), all.end(), statement);
+}
+
 TEST(WindowsService, startedFromAPromptItSaysHowToInstallInstead)
 {
     const Finished finished = runProgram(fs::path(wide(ONDREL_PROGRAM)), L"--service");
@@ -125,17 +157,10 @@ TEST(WindowsService, installedItRunsTheWindowsScheduleAndStandsTheWindowOff)
     ASSERT_TRUE(road.up());
     FormHarness h;
     Form1& f = h.form;
-    const fs::path exe = h.temp.path() / L"ondrel.exe";
-    fs::copy_file(fs::path(wide(ONDREL_PROGRAM)), exe);
-    const std::string folder = utf8(road.backups()) + "\\SERVICE-" + std::to_string(GetCurrentProcessId()) + "\\";
-    f.Form_Load();
-    f.Text1.setText(utf8(road.server()));
-    f.Text3.setText(utf8(road.password()));
-    f.Combo1.addItem("Sales");
-    f.Text5.setText(folder);
     const std::string slot = slotIn(12);
-    f.Text8.setText(slot);
-    f.Command6_Click(); // "保存配置": the file the service reads
+    const ServiceFolder setup(h, road, "SERVICE", {"Sales"}, slot);
+    const fs::path& exe = setup.exe;
+    const std::string& folder = setup.backups;
 
     const Finished installed = runProgram(exe, L"--install-service");
     ASSERT_EQ(installed.exitCode, 0u) << installed.output;
@@ -174,11 +199,7 @@ TEST(WindowsService, installedItRunsTheWindowsScheduleAndStandsTheWindowOff)
 
     // The slot: the window's statement, once.
     const std::string sales = "backup database [Sales] to disk=N'" + folder + "Sales.bak'";
-    const auto count = [&](const std::string& text) {
-        const auto all = road.statements();
-        return std::count(all.begin(), all.end(), text);
-    };
-    EXPECT_TRUE(waitFor([&] { return count(sales) == 1; }, 25s)) << "no backup at " << slot;
+    EXPECT_TRUE(waitFor([&] { return received(road, sales) == 1; }, 25s)) << "no backup at " << slot;
     EXPECT_TRUE(waitFor([&] {
         const auto records = RunRecords::decode(readBytes(h.temp.path() / L"ondrel.runs"));
         return records && records->runOf(slot) && records->runOf(slot)->outcome == RunOutcome::Succeeded;
@@ -188,7 +209,7 @@ TEST(WindowsService, installedItRunsTheWindowsScheduleAndStandsTheWindowOff)
     const std::string later = slotIn(6);
     f.Text8.setText(later);
     f.Command6_Click();
-    EXPECT_TRUE(waitFor([&] { return count(sales) == 2; }, 20s)) << "no backup at the saved slot " << later;
+    EXPECT_TRUE(waitFor([&] { return received(road, sales) == 2; }, 20s)) << "no backup at the saved slot " << later;
 
     const Finished removed = runProgram(exe, L"--uninstall-service");
     EXPECT_EQ(removed.exitCode, 0u) << removed.output;
@@ -218,28 +239,14 @@ TEST(WindowsService, aStopDuringARunLetsTheStatementEndAndSendsNoMore)
     const StandinRoad road = StandinRoad::fromEnvironment();
     ASSERT_TRUE(road.up());
     FormHarness h;
-    Form1& f = h.form;
-    const fs::path exe = h.temp.path() / L"ondrel.exe";
-    fs::copy_file(fs::path(wide(ONDREL_PROGRAM)), exe);
-    const std::string folder = utf8(road.backups()) + "\\STOP-" + std::to_string(GetCurrentProcessId()) + "\\";
-    f.Form_Load();
-    f.Text1.setText(utf8(road.server()));
-    f.Text3.setText(utf8(road.password()));
-    f.Combo1.addItem("slow");
-    f.Combo1.addItem("Sales");
-    f.Text5.setText(folder);
     const std::string slot = slotIn(12);
-    f.Text8.setText(slot);
-    f.Command6_Click();
+    const ServiceFolder setup(h, road, "STOP", {"slow", "Sales"}, slot);
+    const fs::path& exe = setup.exe;
 
     const Finished installed = runProgram(exe, L"--install-service");
     ASSERT_EQ(installed.exitCode, 0u) << installed.output;
-    const auto count = [&](const std::string& text) {
-        const auto all = road.statements();
-        return std::count(all.begin(), all.end(), text);
-    };
-    EXPECT_TRUE(waitFor([&] { return count("backup database [slow] to disk=N'" + folder + "slow.bak'") == 1; }, 25s))
-        << "no backup at " << slot;
+    const std::string slow = "backup database [slow] to disk=N'" + setup.backups + "slow.bak'";
+    EXPECT_TRUE(waitFor([&] { return received(road, slow) == 1; }, 25s)) << "no backup at " << slot;
 
     const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     const SC_HANDLE service = OpenServiceW(manager, L"Ondrel", SERVICE_STOP);
@@ -249,7 +256,8 @@ TEST(WindowsService, aStopDuringARunLetsTheStatementEndAndSendsNoMore)
     CloseServiceHandle(service);
     CloseServiceHandle(manager);
     EXPECT_TRUE(waitFor([] { return serviceState() == SERVICE_STOPPED; }, 15s)) << "state " << serviceState();
-    EXPECT_EQ(count("backup database [Sales] to disk=N'" + folder + "Sales.bak'"), 0) << "sent after the stop";
+    EXPECT_EQ(received(road, "backup database [Sales] to disk=N'" + setup.backups + "Sales.bak'"), 0)
+        << "sent after the stop";
     const auto records = RunRecords::decode(readBytes(h.temp.path() / L"ondrel.runs"));
     ASSERT_TRUE(records && records->runOf(slot)) << readBytes(h.temp.path() / L"ondrel.runs");
     EXPECT_EQ(records->runOf(slot)->outcome, RunOutcome::Stopped);
